@@ -1,0 +1,89 @@
+#include "core/Controls.h"
+
+#include <array>
+#include <utility>
+
+namespace kalvor {
+
+void TextBox::setText(std::string text) {
+    if (text == text_) return;
+    text_ = std::move(text);
+    if (onChange) onChange();
+}
+
+void OptionGroup::select(int index) {
+    if (index < 0 || index >= kCount) return;
+    selected_ = index;
+    if (onClick) onClick(index);
+}
+
+void DriveList::choose(int index) {
+    if (index < 0 || index >= static_cast<int>(items.size()) || index == current) return;
+    current = index;
+    if (onChange) onChange();
+}
+
+void FileList::click(int index) {
+    selected = (index >= 0 && index < static_cast<int>(items.size())) ? index : selected;
+    if (onClick) onClick();
+}
+
+std::string FileList::selectedName() const {
+    if (selected < 0 || selected >= static_cast<int>(items.size())) return {};
+    return items[static_cast<size_t>(selected)];
+}
+
+Controls::Controls()
+    : okstart{"Start", false, {}},
+      okabbrechen{"Abbruch", false, {}},
+      okdruck{"Druck", false, {}},
+      okcopy{"Copy", true, {}},
+      okextern{"Import", true, {}},
+      okende{"Ende", true, {}},
+      okinfo{"Info", true, {}},
+      okexternok{"OK", false, {}},
+      okexternabbruch{"Abbr.", true, {}},
+      textanzahl(0x00C0FFC0, true),
+      haltbei(0x00E0E0E0, false) {}
+
+namespace {
+
+template <typename T, size_t N>
+T* find(Controls& c, const std::array<std::pair<std::string_view, T Controls::*>, N>& table,
+        std::string_view name) {
+    for (const auto& [n, member] : table)
+        if (n == name) return &(c.*member);
+    return nullptr;
+}
+
+}  // namespace
+
+Label* Controls::label(std::string_view name) {
+    static constexpr std::array<std::pair<std::string_view, Label Controls::*>, 11> table{{
+        {"text", &Controls::text}, {"lakut", &Controls::lakut}, {"lzahl", &Controls::lzahl},
+        {"lrot", &Controls::lrot}, {"lschwarz", &Controls::lschwarz}, {"lfrot", &Controls::lfrot},
+        {"lfschwarz", &Controls::lfschwarz}, {"ltief", &Controls::ltief}, {"lhoch", &Controls::lhoch},
+        {"ltouch", &Controls::ltouch}, {"lende", &Controls::lende},
+    }};
+    return find(*this, table, name);
+}
+
+CommandButton* Controls::button(std::string_view name) {
+    static constexpr std::array<std::pair<std::string_view, CommandButton Controls::*>, 9> table{{
+        {"okstart", &Controls::okstart}, {"okabbrechen", &Controls::okabbrechen},
+        {"okdruck", &Controls::okdruck}, {"okcopy", &Controls::okcopy},
+        {"okextern", &Controls::okextern}, {"okende", &Controls::okende},
+        {"okinfo", &Controls::okinfo}, {"okexternok", &Controls::okexternok},
+        {"okexternabbruch", &Controls::okexternabbruch},
+    }};
+    return find(*this, table, name);
+}
+
+TextBox* Controls::textBox(std::string_view name) {
+    static constexpr std::array<std::pair<std::string_view, TextBox Controls::*>, 2> table{{
+        {"textanzahl", &Controls::textanzahl}, {"haltbei", &Controls::haltbei},
+    }};
+    return find(*this, table, name);
+}
+
+}  // namespace kalvor

@@ -1,0 +1,15 @@
+#pragma once
+// Texts from files arrive as bytes: UTF-8 when they are valid UTF-8, otherwise
+// the Windows code page 1252 in which such files have traditionally been written.
+
+#include <string>
+#include <string_view>
+
+namespace kalvor {
+
+bool isValidUtf8(std::string_view bytes);
+std::string windows1252ToUtf8(std::string_view bytes);
+// The bytes as UTF-8 text, decoded by the rule above.
+std::string decodeText(std::string_view bytes);
+
+}  // namespace kalvor

@@ -1,0 +1,151 @@
+#include "core/ThrowEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+#include "core/NumberText.h"
+
+namespace kalvor {
+namespace {
+
+constexpr int kModeSingle = 0;
+constexpr int kModeRun = 1;
+constexpr int kModeHalt = 2;
+constexpr int16_t kMax16 = 32767;
+
+struct Throw {
+    int16_t zahl = 0;
+    double shown = 0;  // the number as lzahl shows it
+    int16_t colour = kNoColour;
+    bool zero = true;
+};
+
+void finishSeries(Controls& c, std::string_view extraLine = {}) {
+    if (!extraLine.empty()) {
+        c.text.text += '\r';
+        c.text.text += extraLine;
+    }
+    c.text.text += '\r';
+    c.text.text += kEndLine;
+    c.okstart.caption = "Start";
+    c.okstart.enabled = false;
+}
+
+// The number of throw `index`, or nothing when the imported list has no such element.
+std::optional<Throw> nextThrow(const SeriesState& s, RandomPort& random, double index) {
+    Throw t;
+    if (s.extern_ == 0) {
+        random.seedFromClock();
+        const float u = random.next();
+        t.zahl = static_cast<int16_t>(std::floor(static_cast<double>(u) * 37.0));
+        t.shown = t.zahl;
+        t.colour = s.farbe[static_cast<size_t>(t.zahl)];
+        t.zero = t.zahl == 0;
+        return t;
+    }
+    if (!s.permPresent || index >= static_cast<double>(s.perm.size())) return std::nullopt;
+    const auto& element = s.perm[static_cast<size_t>(index)];
+    // Halves go to the even neighbour.
+    const double rounded = element ? std::nearbyint(*element) : 0.0;
+    t.shown = rounded == 0 ? 0 : rounded;
+    t.zero = rounded == 0;
+    if (rounded >= 0 && rounded <= 37) {
+        t.zahl = static_cast<int16_t>(rounded);
+        t.colour = s.farbe[static_cast<size_t>(t.zahl)];
+    } else {
+        // Not a number of the wheel: a throw without colour, as an imported 37 is.
+        t.zahl = static_cast<int16_t>(std::clamp(rounded, -32768.0, 32767.0));
+        t.colour = kNoColour;
+    }
+    return t;
+}
+
+}  // namespace
+
+void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
+    c.blatt.drawGrid();
+    c.okdruck.enabled = true;
+    c.okabbrechen.enabled = true;
+    c.okextern.enabled = false;
+    c.okstart.caption = "Weiter";
+    if (s.extern_ == 0) c.text.text = kComputerPrompt;
+    std::optional<int> punktfarbe;
+
+    for (;;) {
+        if (s.akut >= s.anzahl) {
+            finishSeries(c);
+            return;
+        }
+        // The number is fetched before anything moves, so that a throw the list
+        // cannot supply or the counters cannot hold is not made at all.
+        const double akut = s.akut + 1;
+        const std::optional<Throw> t = nextThrow(s, random, akut);
+        if (!t) {
+            finishSeries(c);
+            return;
+        }
+        int spalte = s.spalte;
+        if (!t->zero) {
+            if (t->colour == kRed) spalte -= 2;
+            if (t->colour == kBlack) spalte += 2;
+            const bool limit = spalte < -32768 || spalte > kMax16 ||
+                               (spalte < kZeroLine && s.zrot == kMax16) ||
+                               (spalte > kZeroLine && s.zschwarz == kMax16) ||
+                               (spalte == kZeroLine && s.beruehrung == kMax16);
+            if (limit) {
+                finishSeries(c, kLimitLine);
+                return;
+            }
+        }
+
+        s.akut = akut;
+        s.zeile += 2;
+        if (s.zeile > 400) {
+            s.zeile = 2;
+            s.durchgang += 1;
+        }
+        if (s.durchgang == 1) punktfarbe = 0;
+        else if (s.durchgang == 2) punktfarbe = 9;
+        else if (s.durchgang == 3) punktfarbe = 3;
+        c.lakut.text = numberToText(s.akut);
+        s.zahl = t->zahl;
+        c.lzahl.text = numberToText(t->shown);
+
+        if (!t->zero) {
+            const int colour = punktfarbe.value_or(0);
+            if (t->colour == kRed) {
+                c.lrot.text = numberToText(numericValue(c.lrot.text) + 1);
+                s.spalte = static_cast<int16_t>(s.spalte - 2);
+                c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), colour);
+            } else if (t->colour == kBlack) {
+                c.lschwarz.text = numberToText(numericValue(c.lschwarz.text) + 1);
+                s.spalte = static_cast<int16_t>(s.spalte + 2);
+                c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), colour);
+            }
+            if (s.spalte < kZeroLine) ++s.zrot;
+            if (s.spalte > kZeroLine) ++s.zschwarz;
+            if (s.spalte > s.hoch) s.hoch = s.spalte;
+            if (s.spalte < s.tief) s.tief = s.spalte;
+            c.lfrot.text = numberToText(s.zrot);
+            c.lfschwarz.text = numberToText(s.zschwarz);
+            c.ltief.text = numberToText(std::abs(s.tief / 2.0 - 50));
+            c.lhoch.text = numberToText(s.hoch / 2.0 - 50);
+            if (s.spalte == kZeroLine) {
+                ++s.beruehrung;
+                c.ltouch.text = numberToText(s.beruehrung);
+            }
+            c.lende.text = numberToText(s.spalte / 2.0 - 50);
+        }
+
+        if (c.Option1.isSelected(kModeRun)) continue;
+        if (!c.Option1.isSelected(kModeHalt)) return;
+        if (s.akut >= s.haltwurf) {
+            c.Option1.select(kModeRun);
+            return;
+        }
+    }
+}
+
+}  // namespace kalvor

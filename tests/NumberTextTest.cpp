@@ -1,0 +1,139 @@
+// Number conversions, text decoding, the wheel table and the clock-mixed generator.
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <set>
+
+#include "core/NumberText.h"
+#include "core/Random.h"
+#include "core/SeriesState.h"
+#include "core/TextEncoding.h"
+
+using namespace kalvor;
+
+TEST(NumericValue, ReadsTheLeadingNumberAndNeverFails) {
+    struct Case { const char* text; double value; };
+    const Case cases[] = {
+        {"17", 17}, {"17 ", 17}, {"1 7", 17}, {" \t1\n7", 17}, {"3a", 3}, {"a", 0}, {"", 0},
+        {"-5", -5}, {"- 5", -5}, {"+5", 5}, {"+-5", 0}, {"--5", 0}, {"1.5", 1.5}, {".5", 0.5},
+        {"5.", 5}, {".", 0}, {"1.2.3", 1.2}, {"1,5", 1}, {"1e3", 1000}, {"1D2", 100},
+        {"2.5E-1", 0.25}, {"1E", 1}, {"1E+", 1}, {"1Ex", 1}, {"&H1F", 31}, {"&hff", 255},
+        {"&O17", 15}, {"&H", 0}, {"&X1", 0}, {"&HG", 0}, {"12abc", 12}, {"\r12", 0},
+        {"0012", 12}, {"=", 0}, {"-", 0},
+    };
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(numericValue(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(NumericValue, SaturatesInsteadOfOverflowing) {
+    EXPECT_EQ(numericValue("1E400"), DBL_MAX);
+    EXPECT_EQ(numericValue("-1e999"), -DBL_MAX);
+    EXPECT_EQ(numericValue("1e-400"), 0.0);
+    EXPECT_EQ(numericValue(std::string(400, '9')), DBL_MAX);
+    EXPECT_EQ(numericValue("&H" + std::string(300, 'F')), DBL_MAX);
+}
+
+TEST(StrictNumber, AcceptsOnlyAWholeNumber) {
+    struct Case { const char* text; std::optional<double> value; };
+    const Case cases[] = {
+        {"100", 100}, {"  100  ", 100}, {"\t7", 7}, {"10.5", 10.5}, {"-3", -3}, {"+3", 3},
+        {"1e3", 1000}, {"1D2", 100}, {".5", 0.5}, {"5.", 5}, {"1,000", 1000}, {"12,345,678", 12345678},
+        {"&H10", 16}, {"&O10", 8},
+        {"12abc", std::nullopt}, {"1 2", std::nullopt}, {"", std::nullopt}, {"   ", std::nullopt},
+        {".", std::nullopt}, {"-", std::nullopt}, {"1e", std::nullopt}, {"1,00", std::nullopt},
+        {",100", std::nullopt}, {"1,0000", std::nullopt}, {"1.5.2", std::nullopt},
+        {"1E400", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt}, {"&H", std::nullopt},
+        {"0x10", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(strictNumber(c.text), c.value) << '"' << c.text << '"';
+    EXPECT_EQ(strictNumber("1e-400"), 0.0);
+}
+
+TEST(StrictNumber, FollowsTheUsersSeparators) {
+    const NumberFormat german{',', '.'};
+    EXPECT_EQ(strictNumber("10,5", german), 10.5);
+    EXPECT_EQ(strictNumber("1.000", german), 1000.0);
+    EXPECT_EQ(strictNumber("1.5", german), std::nullopt);
+    EXPECT_EQ(strictNumber("10,5"), std::nullopt);
+}
+
+TEST(NumberToText, PlainDigitsWithoutDecimalsForWholeNumbers) {
+    EXPECT_EQ(numberToText(0), "0");
+    EXPECT_EQ(numberToText(-0.0), "0");
+    EXPECT_EQ(numberToText(312), "312");
+    EXPECT_EQ(numberToText(-2), "-2");
+    EXPECT_EQ(numberToText(32767), "32767");
+    EXPECT_EQ(numberToText(10.5), "10.5");
+    EXPECT_EQ(numberToText(1234567), "1234567");
+    EXPECT_EQ(numberToText(1e20), "1E+20");
+    EXPECT_EQ(numericValue(numberToText(DBL_MAX)), numericValue("1.79769313486232E+308"));
+}
+
+TEST(TextEncoding, FallsBackToWindows1252ForInvalidUtf8) {
+    EXPECT_EQ(decodeText("Spielbank Hamburg"), "Spielbank Hamburg");
+    EXPECT_EQ(decodeText("M\xc3\xbcnchen"), "München");
+    EXPECT_EQ(decodeText("M\xfcnchen \x80"), "München €");
+    EXPECT_FALSE(isValidUtf8("\xc0\xaf"));      // overlong
+    EXPECT_FALSE(isValidUtf8("\xed\xa0\x80"));  // surrogate
+    EXPECT_FALSE(isValidUtf8("\xe2\x82"));      // cut short
+}
+
+TEST(SeriesState, LoadAndResetValues) {
+    SeriesState s;
+    s.load();
+    const std::set<int> red = {1, 3, 5, 7, 9, 12, 14, 16, 18, 19, 21, 23, 25, 27, 30, 32, 34, 36};
+    for (int n = 0; n <= 37; ++n) {
+        const int expected = (n == 0 || n == 37) ? 0 : red.count(n) ? 1 : 2;
+        EXPECT_EQ(s.farbe[static_cast<size_t>(n)], expected) << n;
+    }
+    EXPECT_EQ(s.spalte, 100);
+    EXPECT_EQ(s.hoch, 100);
+    EXPECT_EQ(s.tief, 100);
+    EXPECT_EQ(s.durchgang, 1);
+
+    s.haltwurf = 50;
+    s.zahl = 7;
+    s.zeilen = 12;
+    s.perm.assign(3, 5.0);
+    s.permPresent = true;
+    s.extern_ = 1;
+    s.akut = s.anzahl = 300;
+    s.zeile = 200;
+    s.durchgang = 2;
+    s.spalte = 90;
+    s.reset();
+    EXPECT_EQ(s.extern_, 0);
+    EXPECT_EQ(s.akut, 0);
+    EXPECT_EQ(s.anzahl, 0);
+    EXPECT_EQ(s.zeile, 0);
+    EXPECT_EQ(s.durchgang, 1);
+    EXPECT_EQ(s.spalte, 100);
+    EXPECT_EQ(s.haltwurf, 50);
+    EXPECT_EQ(s.zahl, 7);
+    EXPECT_EQ(s.zeilen, 12);
+    EXPECT_EQ(s.perm.size(), 3u);
+}
+
+TEST(ClockRandom, DrawsWithinOneClockTickDifferAndStayInRange) {
+    ClockRandom random([] { return uint64_t{42}; });
+    std::set<float> seen;
+    for (int i = 0; i < 1000; ++i) {
+        random.seedFromClock();
+        const float u = random.next();
+        ASSERT_GE(u, 0.0f);
+        ASSERT_LT(u, 1.0f);
+        EXPECT_EQ(u * 16777216.0f, std::floor(u * 16777216.0f));
+        seen.insert(u);
+    }
+    EXPECT_GT(seen.size(), 990u);
+
+    // Every roulette number turns up, none beyond 36.
+    std::set<int> numbers;
+    for (int i = 0; i < 5000; ++i) {
+        random.seedFromClock();
+        numbers.insert(static_cast<int>(random.next() * 37.0));
+    }
+    EXPECT_EQ(numbers.size(), 37u);
+    EXPECT_EQ(*numbers.rbegin(), 36);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The main window's handlers, free of any toolkit. Form1 owns the window as data
+// (Controls) and the series record; the Qt view mirrors the controls and forwards
+// the user's events here.
+
+#include <string>
+
+#include "core/Controls.h"
+#include "core/Platform.h"
+#include "core/Random.h"
+#include "core/SeriesState.h"
+
+namespace kalvor {
+
+inline constexpr std::string_view kAbbruchMessage = "Abbruch bitte bestätigen !     ";
+inline constexpr std::string_view kAbbruchTitle = " Abbruch";
+inline constexpr std::string_view kEndeMessage = "Soll das Programm beendet werden ?     ";
+inline constexpr std::string_view kEndeTitle = " Beenden";
+inline constexpr std::string_view kInfoFileName = "info_kalvor1.txt";
+
+// The four-line instruction of the prompt box.
+std::string standardPrompt();
+
+class Form1 {
+public:
+    Form1(Platform& platform, RandomPort& random);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    Controls& controls() { return controls_; }
+    SeriesState& state() { return state_; }
+
+    void Form_Load();
+    void textanzahl_Change();
+    void haltbei_Change();
+    void Option1_Click(int index);
+    void okstart_Click();
+    void okabbrechen_Click();
+    void okende_Click();
+    void okinfo_Click();
+
+    void writeStandardPrompt();
+
+private:
+    Platform& platform_;
+    RandomPort& random_;
+    Controls controls_;
+    SeriesState state_;
+};
+
+}  // namespace kalvor
