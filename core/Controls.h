@@ -87,6 +87,12 @@ struct DirList {
     // How many leading items are the path from the root (the last of them is `path`).
     int pathDepth = 0;
     std::function<void()> onChange;
+    // The user opens an entry (double-click or Enter); the panel moves the path.
+    std::function<void(int)> onOpen;
+
+    void open(int index) {
+        if (onOpen) onOpen(index);
+    }
 };
 
 struct FileList {
