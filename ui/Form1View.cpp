@@ -1,0 +1,371 @@
+#include "ui/Form1View.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+
+#include <algorithm>
+
+namespace kalvor {
+
+namespace {
+
+QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QColor toQColor(Colour c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+}
+
+int px(int twips) { return twips / kTwipsPerPixel; }
+
+// The layout's point sizes are meant for 96 dots per inch, the ratio the twip
+// geometry is drawn for; asking for pixels keeps text and boxes in proportion on
+// any screen.
+QFont layoutFont(double points, bool bold) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(static_cast<int>(points * 96.0 / 72.0 + 0.5));
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+// The model separates prompt lines with a lone carriage return; Qt breaks at '\n'.
+QString displayText(std::string_view text) {
+    QString s = qs(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+void setColours(QWidget* w, QPalette::ColorRole backRole, QPalette::ColorRole foreRole, Colour back, Colour fore) {
+    QPalette pal = w->palette();
+    if (back != kSystemColour && back != kTransparent) pal.setColor(backRole, toQColor(back));
+    if (fore != kSystemColour && fore != kTransparent) pal.setColor(foreRole, toQColor(fore));
+    w->setPalette(pal);
+}
+
+// `Shape1`, `Shape2` and `Line1`: a 1-pixel outline or stroke, nothing filled.
+class OutlineWidget final : public QWidget {
+public:
+    OutlineWidget(QColor colour, bool line, QWidget* parent) : QWidget(parent), colour_(colour), line_(line) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        if (line_) {
+            p.fillRect(rect(), colour_);
+        } else {
+            p.setPen(QPen(colour_, 0));
+            p.drawRect(0, 0, width() - 1, height() - 1);
+        }
+    }
+
+private:
+    QColor colour_;
+    bool line_;
+};
+
+}  // namespace
+
+// `blatt`: a flat 1-pixel border around the chart raster of the model, painted
+// from the model on every paint event, so covering or minimising loses nothing.
+class ChartWidget final : public QWidget {
+public:
+    ChartWidget(const TendencyChart& chart, QWidget* parent)
+        : QWidget(parent), chart_(chart), image_(TendencyChart::kWidth, TendencyChart::kHeight, QImage::Format_RGB32) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        rebuild();
+    }
+
+    void refresh() {
+        if (chart_.revision() == revision_) return;
+        rebuild();
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(QPen(Qt::black, 0));
+        p.drawRect(0, 0, width() - 1, height() - 1);
+        p.drawImage(1, 1, image_);
+    }
+
+private:
+    void rebuild() {
+        for (int y = 0; y < TendencyChart::kHeight; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+            for (int x = 0; x < TendencyChart::kWidth; ++x) {
+                const Colour c = chart_.pixel(x, y);
+                line[x] = qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                               static_cast<int>((c >> 16) & 0xFF));
+            }
+        }
+        revision_ = chart_.revision();
+    }
+
+    const TendencyChart& chart_;
+    QImage image_;
+    uint64_t revision_ = 0;
+};
+
+QIcon makeWindowIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(QColor(255, 0, 0));
+    QPainter p(&pixmap);
+    const QColor black(0, 0, 0);
+    for (const QRect& r : {QRect(2, 3, 5, 3), QRect(10, 1, 3, 6), QRect(4, 10, 6, 4), QRect(15, 8, 4, 3),
+                           QRect(1, 18, 4, 5), QRect(9, 17, 5, 3), QRect(16, 14, 3, 6), QRect(5, 26, 7, 3),
+                           QRect(14, 23, 4, 5), QRect(19, 2, 3, 3), QRect(20, 28, 3, 3)})
+        p.fillRect(r, black);
+    // A blocky "3" standing on the right edge.
+    const QColor yellow(255, 255, 0);
+    p.fillRect(QRect(23, 5, 9, 3), yellow);
+    p.fillRect(QRect(25, 14, 7, 3), yellow);
+    p.fillRect(QRect(23, 24, 9, 3), yellow);
+    p.fillRect(QRect(29, 5, 3, 22), yellow);
+    p.end();
+    return QIcon(pixmap);
+}
+
+Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), c_(form.controls()) {
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+
+    setWindowTitle(qs(kWindowCaption));
+    setWindowIcon(makeWindowIcon());
+    setFixedSize(px(kClientWidth), px(kClientHeight));
+    setAutoFillBackground(true);
+    setColours(this, QPalette::Window, QPalette::WindowText, kWindowBackground, kSystemColour);
+
+    for (const LayoutRow& row : layoutTable()) {
+        QWidget* parentWidget = row.parent.empty() ? this : control(row.parent);
+        QWidget* w = build(row, parentWidget);
+        w->setObjectName(qs(row.name));
+        w->setGeometry(px(row.left), px(row.top), std::max(1, px(row.width)), std::max(1, px(row.height)));
+        if (row.fontPoints > 0) w->setFont(layoutFont(row.fontPoints, row.bold));
+        if (!row.tooltip.empty()) w->setToolTip(qs(row.tooltip));
+        w->setAccessibleName(qs(row.accessibleName.empty() ? row.text : row.accessibleName));
+        w->setEnabled(row.enabled);
+        w->setVisible(row.visible);
+        if (row.tabIndex < 0) w->setFocusPolicy(Qt::NoFocus);
+        widgets_.emplace_back(row.name, w);
+    }
+
+    std::vector<const LayoutRow*> tabbed;
+    for (const LayoutRow& row : layoutTable())
+        if (row.tabIndex >= 0) tabbed.push_back(&row);
+    std::sort(tabbed.begin(), tabbed.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
+    for (size_t i = 1; i < tabbed.size(); ++i) setTabOrder(control(tabbed[i - 1]->name), control(tabbed[i]->name));
+
+    sync();
+    control("textanzahl")->setFocus();
+}
+
+QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
+    switch (row.kind) {
+    case ControlKind::Label: {
+        auto* label = new QLabel(parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setText(qs(row.text));
+        label->setWordWrap(true);
+        label->setAutoFillBackground(true);
+        label->setAlignment(Qt::AlignTop | (row.centred ? Qt::AlignHCenter : Qt::AlignLeft));
+        if (row.framed) {
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            label->setLineWidth(1);
+        }
+        setColours(label, QPalette::Window, QPalette::WindowText, row.background, row.foreground);
+        if (Label* model = c_.label(row.name)) labels_.emplace_back(model, label);
+        return label;
+    }
+    case ControlKind::Chart:
+        chart_ = new ChartWidget(c_.blatt, parent);
+        chart_->setFocusPolicy(Qt::TabFocus);
+        return chart_;
+    case ControlKind::Rectangle:
+    case ControlKind::Line:
+        return new OutlineWidget(toQColor(row.foreground), row.kind == ControlKind::Line, parent);
+    case ControlKind::CommandButton: {
+        auto* button = new QPushButton(qs(row.text), parent);
+        button->setAutoDefault(false);
+        CommandButton* model = c_.button(row.name);
+        buttons_.emplace_back(model, button);
+        connect(button, &QPushButton::clicked, this, [this, model] {
+            model->click();
+            sync();
+        });
+        return button;
+    }
+    case ControlKind::TextBox: {
+        auto* edit = new QLineEdit(parent);
+        edit->setAlignment(row.centred ? Qt::AlignCenter : Qt::AlignLeft);
+        setColours(edit, QPalette::Base, QPalette::Text, row.background, row.foreground);
+        TextBox* model = c_.textBox(row.name);
+        textBoxes_.emplace_back(model, edit);
+        // Only the user's edits: the box may empty itself at once in its change handler.
+        connect(edit, &QLineEdit::textEdited, this, [this, model](const QString& text) {
+            model->setText(text.toStdString());
+            sync();
+        });
+        return edit;
+    }
+    case ControlKind::OptionButton: {
+        auto* radio = new QRadioButton(qs(row.text), parent);
+        radio->setAutoFillBackground(true);
+        radio->setBackgroundRole(QPalette::Window);  // buttons fill with the button face otherwise
+        setColours(radio, QPalette::Window, QPalette::WindowText, row.background, row.foreground);
+        const int index = row.name.back() - '0';
+        options_[static_cast<size_t>(index)] = radio;
+        // Also when already selected: the mode handler runs on every click.
+        connect(radio, &QRadioButton::clicked, this, [this, index] {
+            c_.Option1.select(index);
+            sync();
+        });
+        return radio;
+    }
+    case ControlKind::Frame:
+        frame_ = new QGroupBox(qs(row.text), parent);
+        frame_->setAutoFillBackground(true);
+        setColours(frame_, QPalette::Window, QPalette::WindowText, row.background, row.foreground);
+        return frame_;
+    case ControlKind::DriveList:
+        drives_ = new QComboBox(parent);
+        connect(drives_, &QComboBox::activated, this, [this](int index) {
+            c_.Drive1.choose(index);
+            sync();
+        });
+        return drives_;
+    case ControlKind::DirList:
+        dirs_ = new QListWidget(parent);
+        connect(dirs_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+            c_.Dir1.open(dirs_->row(item));
+            sync();
+        });
+        return dirs_;
+    case ControlKind::FileList:
+        files_ = new QListWidget(parent);
+        files_->viewport()->installEventFilter(this);
+        connect(files_, &QListWidget::currentRowChanged, this, [this](int index) {
+            if (syncing_ || index < 0) return;
+            c_.File1.click(index);
+            sync();
+        });
+        return files_;
+    case ControlKind::InfoBox:
+        info_ = new QPlainTextEdit(parent);
+        info_->setReadOnly(true);
+        info_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        info_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setColours(info_, QPalette::Base, QPalette::Text, row.background, row.foreground);
+        return info_;
+    }
+    return new QWidget(parent);
+}
+
+QWidget* Form1View::control(std::string_view name) const {
+    for (const auto& [n, w] : widgets_)
+        if (n == name) return w;
+    return nullptr;
+}
+
+void Form1View::sync() {
+    syncing_ = true;
+    for (auto& [model, label] : labels_) {
+        const QString text = displayText(model->text);
+        if (label->text() != text) label->setText(text);
+    }
+    for (auto& [model, button] : buttons_) {
+        const QString caption = qs(model->caption);
+        if (button->text() != caption) button->setText(caption);
+        button->setEnabled(model->enabled);
+    }
+    for (auto& [model, edit] : textBoxes_) {
+        const QString text = qs(model->text());
+        if (edit->text() != text) edit->setText(text);
+        edit->setEnabled(model->enabled);
+        if (edit->palette().color(QPalette::Base) != toQColor(model->backColour))
+            setColours(edit, QPalette::Base, QPalette::Text, model->backColour, kSystemColour);
+    }
+    options_[static_cast<size_t>(c_.Option1.selected())]->setChecked(true);
+    frame_->setVisible(c_.Frame1.visible);
+    if (c_.infotext.text != infoShown_) {
+        info_->setPlainText(displayText(c_.infotext.text));
+        infoShown_ = c_.infotext.text;
+    }
+    info_->setVisible(c_.infotext.visible);
+    syncLists();
+    chart_->refresh();
+    syncing_ = false;
+}
+
+void Form1View::syncLists() {
+    if (c_.Drive1.items != drivesShown_) {
+        drives_->clear();
+        for (const auto& item : c_.Drive1.items) drives_->addItem(qs(item));
+        drivesShown_ = c_.Drive1.items;
+    }
+    if (drives_->currentIndex() != c_.Drive1.current) drives_->setCurrentIndex(c_.Drive1.current);
+
+    if (c_.Dir1.items != dirsShown_ || c_.Dir1.pathDepth != dirDepthShown_) {
+        dirs_->clear();
+        const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+        const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+        const int depth = c_.Dir1.pathDepth;
+        for (int i = 0; i < static_cast<int>(c_.Dir1.items.size()); ++i) {
+            // The path from the root steps in one level per entry; its subdirectories one more.
+            const int indent = i < depth ? i : depth;
+            auto* item = new QListWidgetItem(i < depth ? open : closed,
+                                             QString(indent * 2, QLatin1Char(' ')) +
+                                                 qs(c_.Dir1.items[static_cast<size_t>(i)]));
+            dirs_->addItem(item);
+        }
+        dirs_->setCurrentRow(depth - 1);
+        dirsShown_ = c_.Dir1.items;
+        dirDepthShown_ = depth;
+    }
+
+    if (c_.File1.items != filesShown_) {
+        files_->clear();
+        for (const auto& item : c_.File1.items) files_->addItem(qs(item));
+        filesShown_ = c_.File1.items;
+    }
+    if (files_->currentRow() != c_.File1.selected) files_->setCurrentRow(c_.File1.selected);
+}
+
+bool Form1View::eventFilter(QObject* watched, QEvent* event) {
+    // A click on the empty part of the file list is a click without a file.
+    if (files_ && watched == files_->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!files_->itemAt(mouse->position().toPoint())) {
+            c_.File1.click(-1);
+            sync();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1View::closeEvent(QCloseEvent* event) {
+    // Closing through the frame ends the program without a question.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+}  // namespace kalvor

@@ -1,0 +1,72 @@
+#pragma once
+// The Qt face of the main window: builds the widgets from the layout table,
+// forwards the user's input to the controls model and mirrors the model back.
+// It holds no state of its own beyond what it needs to skip needless repaints.
+
+#include <QIcon>
+#include <QWidget>
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "ui/Form1.h"
+#include "ui/LayoutTable.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace kalvor {
+
+class ChartWidget;
+
+class Form1View final : public QWidget {
+public:
+    explicit Form1View(Form1& form, QWidget* parent = nullptr);
+
+    // Copies the whole controls model into the widgets; called after every event.
+    void sync();
+    // The widget of a control, by its name in the layout table.
+    QWidget* control(std::string_view name) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* build(const LayoutRow& row, QWidget* parent);
+    void syncLists();
+
+    Controls& c_;
+    std::vector<std::pair<std::string_view, QWidget*>> widgets_;
+    std::vector<std::pair<Label*, QLabel*>> labels_;
+    std::vector<std::pair<CommandButton*, QPushButton*>> buttons_;
+    std::vector<std::pair<TextBox*, QLineEdit*>> textBoxes_;
+    std::array<QRadioButton*, OptionGroup::kCount> options_{};
+    ChartWidget* chart_ = nullptr;
+    QGroupBox* frame_ = nullptr;
+    QPlainTextEdit* info_ = nullptr;
+    QComboBox* drives_ = nullptr;
+    QListWidget* dirs_ = nullptr;
+    QListWidget* files_ = nullptr;
+
+    // What the widgets show now, to leave unchanged widgets (and their cursors) alone.
+    std::string infoShown_;
+    std::vector<std::string> drivesShown_, dirsShown_, filesShown_;
+    int dirDepthShown_ = -1;
+    bool syncing_ = false;
+};
+
+// The window icon, drawn at start-up: a red field with scattered black
+// rectangles and a yellow three at the right edge.
+QIcon makeWindowIcon();
+
+}  // namespace kalvor

@@ -1,0 +1,89 @@
+#include "ui/QtPlatform.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QMessageBox>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace kalvor {
+
+namespace {
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+Answer ask(QWidget* parent, const std::string& message, const std::string& title,
+           QMessageBox::StandardButtons buttons) {
+    QMessageBox box(QMessageBox::Question, qs(title), qs(message), buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+// The strict reading takes single-byte separators; a locale whose separator is
+// not plain ASCII (a narrow no-break space, an Arabic comma) falls back to the
+// full stop and the comma, never giving both the same character.
+NumberFormat asciiFormat(const QString& decimal, const QString& group) {
+    auto ascii = [](const QString& s) -> char {
+        return s.size() == 1 && s.at(0).unicode() > 0x20 && s.at(0).unicode() < 0x7F
+                   ? static_cast<char>(s.at(0).unicode())
+                   : '\0';
+    };
+    NumberFormat format;
+    const char d = ascii(decimal);
+    const char g = ascii(group);
+    format.decimalPoint = d ? d : '.';
+    format.groupSeparator = g && g != format.decimalPoint ? g : (format.decimalPoint == ',' ? '.' : ',');
+    return format;
+}
+
+}  // namespace
+
+Answer QtPlatform::askYesNo(const std::string& message, const std::string& title) {
+    return ask(window_, message, title, QMessageBox::Yes | QMessageBox::No) == Answer::Yes ? Answer::Yes
+                                                                                            : Answer::No;
+}
+
+Answer QtPlatform::askYesNoCancel(const std::string& message, const std::string& title) {
+    return ask(window_, message, title, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+void QtPlatform::inform(const std::string& message, const std::string& title) {
+    QMessageBox box(QMessageBox::Warning, qs(title), qs(message), QMessageBox::Ok, window_);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+std::string QtPlatform::programDirectory() { return QCoreApplication::applicationDirPath().toStdString(); }
+
+std::optional<std::string> QtPlatform::readFile(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return bytes.str();
+}
+
+NumberFormat QtPlatform::numberFormat() {
+    const QLocale locale;
+    return asciiFormat(locale.decimalPoint(), locale.groupSeparator());
+}
+
+void QtPlatform::quit() {
+    if (window_) window_->close();
+    QCoreApplication::quit();
+}
+
+}  // namespace kalvor

@@ -1,0 +1,23 @@
+// Kalvor 1: the window, its handlers and the desktop port, wired together.
+
+#include <QApplication>
+
+#include "core/Random.h"
+#include "ui/Form1.h"
+#include "ui/Form1View.h"
+#include "ui/QtPlatform.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    kalvor::QtPlatform platform;
+    kalvor::ClockRandom random;
+    kalvor::Form1 form(platform, random);
+
+    // The import panel and the printing install their handlers here, before the load.
+
+    form.Form_Load();
+    kalvor::Form1View view(form);
+    platform.setWindow(&view);
+    view.show();
+    return QApplication::exec();
+}
