@@ -1,0 +1,324 @@
+// The real Qt window, driven offscreen: layout against the table, typing,
+// clicking, answering the real message boxes, reading labels and chart pixels.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <ostream>
+
+#include "core/ThrowEngine.h"
+#include "tests/Fakes.h"
+#include "ui/Form1View.h"
+#include "ui/LayoutTable.h"
+#include "ui/QtPlatform.h"
+
+// Readable failure messages for Qt strings.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+using namespace kalvor;
+using kalvor::testing::NumberSequence;
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "window_tests";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QColor bgr(Colour c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+}
+
+struct SeenBox {
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool yesIsDefault = false;
+};
+
+// Answers the next modal message box with `button` as soon as it is open.
+void answerNextBox(QMessageBox::StandardButton button, SeenBox* seen) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, button, seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        timer->stop();
+        timer->deleteLater();
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        seen->icon = box->icon();
+        seen->yesIsDefault = box->defaultButton() == box->button(QMessageBox::Yes);
+        QTest::mouseClick(box->button(button), Qt::LeftButton);
+    });
+    timer->start(10);
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest() {
+        form.Form_Load();
+        view = std::make_unique<Form1View>(form);
+        platform.setWindow(view.get());
+        view->show();
+        view->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    }
+
+    template <typename T = QWidget>
+    T* find(const char* name) {
+        auto* w = view->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString labelText(const char* name) { return find<QLabel>(name)->text(); }
+    void click(const char* name) { QTest::mouseClick(find(name), Qt::LeftButton); }
+
+    QtPlatform platform;
+    NumberSequence numbers;
+    Form1 form{platform, numbers};
+    std::unique_ptr<Form1View> view;
+};
+
+}  // namespace
+
+TEST_F(WindowTest, EveryControlMatchesTheLayoutTable) {
+    EXPECT_EQ(view->size(), QSize(638, 477));
+    EXPECT_EQ(view->windowTitle(), QStringLiteral("Zentor / EC / Kalvor 1     dorem / V03.01  www.kalvor1.example"));
+    EXPECT_FALSE(view->windowIcon().pixmap(32, 32).isNull());
+    EXPECT_EQ(view->palette().color(QPalette::Window), QColor(224, 224, 224));
+
+    int tips = 0;
+    for (const LayoutRow& row : layoutTable()) {
+        SCOPED_TRACE(std::string(row.name));
+        auto* w = view->findChild<QWidget*>(qs(row.name));
+        ASSERT_NE(w, nullptr);
+        const QWidget* parent = row.parent.empty() ? view.get() : view->findChild<QWidget*>(qs(row.parent));
+        EXPECT_EQ(w->parentWidget(), parent);
+        if (row.kind == ControlKind::Line) {
+            EXPECT_EQ(w->geometry(), QRect(469, 329, 126, 1));
+        } else {
+            EXPECT_EQ(w->geometry(), QRect(row.left / 15, row.top / 15, row.width / 15, row.height / 15));
+        }
+        EXPECT_EQ(w->toolTip(), qs(row.tooltip));
+        tips += !row.tooltip.empty();
+        EXPECT_EQ(w->isEnabled(), row.enabled);
+        EXPECT_EQ(w->isVisibleTo(w->parentWidget()), row.visible);
+        if (row.fontPoints > 0) {
+            EXPECT_EQ(w->font().pixelSize(), row.fontPoints < 9 ? 11 : row.fontPoints < 10 ? 13 : 16);
+            EXPECT_EQ(w->font().bold(), row.bold);
+        }
+        QString shown;
+        if (auto* l = qobject_cast<QLabel*>(w)) {
+            shown = l->text();
+            EXPECT_TRUE(l->autoFillBackground());
+            EXPECT_TRUE(l->wordWrap());
+            EXPECT_EQ(l->palette().color(QPalette::Window), bgr(row.background));
+            if (row.foreground != kSystemColour) {
+                EXPECT_EQ(l->palette().color(QPalette::WindowText), bgr(row.foreground));
+            }
+            EXPECT_EQ(l->frameShape() == QFrame::Panel, row.framed);
+            EXPECT_EQ(bool(l->alignment() & Qt::AlignHCenter), row.centred);
+        } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            shown = b->text();
+        } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            shown = e->text();
+            EXPECT_EQ(e->palette().color(QPalette::Base), bgr(row.background));
+            EXPECT_EQ(e->alignment(), Qt::AlignCenter);
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            shown = g->title();
+        }
+        if (row.name == "text") {  // the prompt, written at load
+            EXPECT_EQ(shown.count(QLatin1Char('\n')), 3);
+        } else if (row.kind != ControlKind::InfoBox) {
+            EXPECT_EQ(shown, qs(row.text));
+        }
+    }
+    EXPECT_EQ(tips, 12);
+
+    EXPECT_TRUE(find<QRadioButton>("Option1_0")->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), find("textanzahl"));
+}
+
+TEST_F(WindowTest, TabVisitsTheEnabledControlsInLayoutOrder) {
+    // Of the option group only the selected button is a tab stop, as in any radio group.
+    QStringList visited;
+    for (int i = 0; i < 7; ++i) {
+        visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited.join(QLatin1Char(' ')),
+              QStringLiteral("textanzahl Option1_0 okende okextern okinfo blatt okcopy"));
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("textanzahl"));
+}
+
+TEST_F(WindowTest, TypingIntoTheCountBox) {
+    auto* box = find<QLineEdit>("textanzahl");
+    auto* start = find<QPushButton>("okstart");
+    for (const char* refused : {"0", "-", ".", " ", "x"}) {
+        QTest::keyClicks(box, QString::fromLatin1(refused));
+        EXPECT_EQ(box->text(), QString()) << refused;
+        EXPECT_FALSE(start->isEnabled());
+    }
+    QTest::keyClicks(box, QStringLiteral("12"));
+    EXPECT_TRUE(start->isEnabled());
+    EXPECT_EQ(form.state().anzahl, 12);
+    // Partly numeric: kept for correcting, Start waits, anzahl keeps its value.
+    QTest::keyClicks(box, QStringLiteral("a"));
+    EXPECT_EQ(box->text(), QStringLiteral("12a"));
+    EXPECT_FALSE(start->isEnabled());
+    EXPECT_EQ(form.state().anzahl, 12);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_TRUE(start->isEnabled());
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_FALSE(start->isEnabled());
+}
+
+TEST_F(WindowTest, ARunThroughTheRealWidgetsAndItsReset) {
+    // Three reds, a zero, then black and red in turn: red ends three ahead.
+    for (int n : {1, 3, 5, 0}) numbers.push(n);
+    for (int i = 0; i < 48; ++i) {
+        numbers.push(2);
+        numbers.push(1);
+    }
+    QTest::keyClicks(find("textanzahl"), QStringLiteral("100"));
+    click("Option1_1");
+    EXPECT_TRUE(find<QRadioButton>("Option1_1")->isChecked());
+    EXPECT_FALSE(find("haltbei")->isEnabled());
+    EXPECT_EQ(find("haltbei")->palette().color(QPalette::Base), QColor(192, 192, 192));
+    click("okstart");
+
+    EXPECT_EQ(labelText("lakut"), QStringLiteral("100"));
+    EXPECT_EQ(labelText("lzahl"), QStringLiteral("1"));
+    EXPECT_EQ(labelText("lrot"), QStringLiteral("51"));
+    EXPECT_EQ(labelText("lschwarz"), QStringLiteral("48"));
+    EXPECT_EQ(labelText("lfrot"), QStringLiteral("99"));
+    EXPECT_EQ(labelText("lfschwarz"), QStringLiteral("0"));
+    EXPECT_EQ(labelText("ltief"), QStringLiteral("3"));
+    EXPECT_EQ(labelText("lhoch"), QStringLiteral("0"));
+    EXPECT_EQ(labelText("ltouch"), QString());
+    EXPECT_EQ(labelText("lende"), QStringLiteral("-3"));
+    EXPECT_EQ(labelText("text"), qs(kComputerPrompt) + QLatin1Char('\n') + qs(kEndLine));
+    EXPECT_EQ(find<QPushButton>("okstart")->text(), QStringLiteral("Start"));
+    EXPECT_FALSE(find("okstart")->isEnabled());
+    EXPECT_TRUE(find("okabbrechen")->isEnabled());
+    EXPECT_FALSE(find("okextern")->isEnabled());
+
+    // The chart shows the model's raster pixel for pixel inside a 1-pixel border.
+    QImage chart = find("blatt")->grab().toImage();
+    ASSERT_EQ(chart.size(), QSize(205, 403));
+    EXPECT_EQ(chart.pixelColor(0, 0), QColor(0, 0, 0));
+    EXPECT_EQ(chart.pixelColor(204, 402), QColor(0, 0, 0));
+    const TendencyChart& raster = form.controls().blatt;
+    int differing = 0;
+    for (int y = 0; y < TendencyChart::kHeight; ++y)
+        for (int x = 0; x < TendencyChart::kWidth; ++x)
+            differing += chart.pixelColor(x + 1, y + 1) != bgr(raster.pixel(x, y));
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(chart.pixelColor(1 + 100, 1 + 300), QColor(255, 255, 255));  // zero line
+    EXPECT_EQ(chart.pixelColor(1 + 20, 1 + 300), QColor(192, 192, 192));   // grid line "40"
+    EXPECT_EQ(chart.pixelColor(1 + 98, 1 + 2), QColor(0, 0, 0));           // first throw, red
+    EXPECT_EQ(chart.pixelColor(1 + 94, 1 + 8), QColor(224, 224, 224));     // the zero: no point
+    EXPECT_EQ(chart.pixelColor(1 + 94, 1 + 200), QColor(0, 0, 0));         // throw 100
+
+    // No keeps everything; Yes resets through the real question box.
+    SeenBox seen;
+    answerNextBox(QMessageBox::No, &seen);
+    click("okabbrechen");
+    EXPECT_EQ(labelText("lakut"), QStringLiteral("100"));
+    answerNextBox(QMessageBox::Yes, &seen);
+    click("okabbrechen");
+    EXPECT_EQ(seen.title, QStringLiteral(" Abbruch"));
+    EXPECT_EQ(seen.text, QStringLiteral("Abbruch bitte bestätigen !     "));
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_TRUE(seen.yesIsDefault);
+    for (const char* name : {"lakut", "lzahl", "lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch", "ltouch",
+                             "lende"})
+        EXPECT_EQ(labelText(name), QString()) << name;
+    EXPECT_EQ(find<QLineEdit>("textanzahl")->text(), QString());
+    EXPECT_FALSE(find("okstart")->isEnabled());
+    EXPECT_TRUE(find("okextern")->isEnabled());
+    EXPECT_TRUE(find<QRadioButton>("Option1_1")->isChecked());
+    chart = find("blatt")->grab().toImage();
+    EXPECT_EQ(chart.pixelColor(1 + 100, 1 + 300), QColor(224, 224, 224));
+    EXPECT_EQ(chart.pixelColor(1 + 98, 1 + 2), QColor(224, 224, 224));
+}
+
+TEST_F(WindowTest, PanelsCoverTheirAreasAndEndeClosesTheWindow) {
+    // The info box without its file: the failure text, above the result area.
+    click("okinfo");
+    auto* info = find<QPlainTextEdit>("infotext");
+    EXPECT_TRUE(info->isVisible());
+    EXPECT_EQ(info->toPlainText(), QStringLiteral("Problem:\nKann die Datei Info_Kalvor1.txt nicht finden."));
+    EXPECT_EQ(find<QPushButton>("okinfo")->text(), QStringLiteral("Ende Info"));
+    const QPoint lakutCentre = find("lakut")->geometry().center();
+    EXPECT_TRUE(info->isAncestorOf(view->childAt(lakutCentre)));
+    click("okinfo");
+    EXPECT_FALSE(info->isVisible());
+    EXPECT_EQ(view->childAt(lakutCentre), find("lakut"));
+
+    // The import frame lies above the whole control column.
+    form.controls().Frame1.visible = true;
+    view->sync();
+    auto* frame = find("Frame1");
+    for (const char* name : {"textanzahl", "Option1_2", "okstart", "okende", "lzahl"})
+        EXPECT_TRUE(frame->isAncestorOf(view->childAt(find(name)->geometry().center()))) << name;
+    form.controls().Frame1.visible = false;
+    view->sync();
+
+    SeenBox seen;
+    answerNextBox(QMessageBox::No, &seen);
+    click("okende");
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_EQ(seen.title, QStringLiteral(" Beenden"));
+    EXPECT_EQ(seen.text, QStringLiteral("Soll das Programm beendet werden ?     "));
+    answerNextBox(QMessageBox::Yes, &seen);
+    click("okende");
+    EXPECT_FALSE(view->isVisible());
+}
+
+TEST(QtPlatformTest, NumberFormatFollowsTheLocaleWithAsciiFallback) {
+    QtPlatform platform;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(platform.numberFormat().decimalPoint, ',');
+    EXPECT_EQ(platform.numberFormat().groupSeparator, '.');
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(platform.numberFormat().decimalPoint, '.');
+    EXPECT_EQ(platform.numberFormat().groupSeparator, ',');
+    // French groups with a no-break space: the comma stays the decimal point.
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    EXPECT_EQ(platform.numberFormat().decimalPoint, ',');
+    EXPECT_EQ(platform.numberFormat().groupSeparator, '.');
+    QLocale::setDefault(QLocale::c());
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    return RUN_ALL_TESTS();
+}
