@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -80,6 +81,30 @@ protected:
 private:
     QColor colour_;
     bool line_;
+};
+
+// `Frame1`: the window's grey, an etched border and the title standing on its top
+// edge, drawn here so that the look does not hang on the widget style.
+class FrameWidget final : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), palette().color(QPalette::Window));
+        const QFontMetrics metrics(font());
+        const int top = metrics.height() / 2;
+        const QRect box(0, top, width() - 2, height() - top - 2);
+        p.setPen(QPen(QColor(128, 128, 128), 0));
+        p.drawRect(box);
+        p.setPen(QPen(QColor(255, 255, 255), 0));
+        p.drawRect(box.translated(1, 1));
+        const QRect titleRect(6, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+        p.fillRect(titleRect, palette().color(QPalette::Window));
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(titleRect, Qt::AlignCenter, title());
+    }
 };
 
 }  // namespace
@@ -242,7 +267,7 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         return radio;
     }
     case ControlKind::Frame:
-        frame_ = new QGroupBox(qs(row.text), parent);
+        frame_ = new FrameWidget(qs(row.text), parent);
         frame_->setAutoFillBackground(true);
         setColours(frame_, QPalette::Window, QPalette::WindowText, row.background, row.foreground);
         return frame_;
