@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -17,6 +18,8 @@
 #include <QTimer>
 
 #include <memory>
+#include <string>
+#include <vector>
 #include <ostream>
 
 #include "core/ThrowEngine.h"
@@ -300,6 +303,44 @@ TEST_F(WindowTest, PanelsCoverTheirAreasAndEndeClosesTheWindow) {
     answerNextBox(QMessageBox::Yes, &seen);
     click("okende");
     EXPECT_FALSE(view->isVisible());
+}
+
+TEST_F(WindowTest, ImportListsShowTheModelAndForwardTheUsersPicks) {
+    Controls& c = form.controls();
+    std::vector<std::string> events;
+    c.Drive1.onChange = [&] { events.push_back("drive " + std::to_string(c.Drive1.current)); };
+    c.Dir1.onOpen = [&](int i) { events.push_back("open " + std::to_string(i)); };
+    c.File1.onClick = [&] { events.push_back("file " + std::to_string(c.File1.selected)); };
+    c.Frame1.visible = true;
+    c.Drive1.items = {"/", "/media/stick"};
+    c.Drive1.current = 0;
+    c.Dir1.items = {"/", "home", "daten", "alt"};
+    c.Dir1.pathDepth = 3;
+    c.File1.items = {"april.txt", "mai.txt"};
+    view->sync();
+
+    auto* drives = find<QComboBox>("Drive1");
+    auto* dirs = find<QListWidget>("Dir1");
+    auto* files = find<QListWidget>("File1");
+    ASSERT_EQ(drives->count(), 2);
+    EXPECT_EQ(dirs->count(), 4);
+    EXPECT_EQ(dirs->currentRow(), 2);  // the open directory
+    EXPECT_EQ(files->count(), 2);
+    EXPECT_EQ(files->currentRow(), -1);
+
+    // A click on a name and one on the empty space below the names.
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(1)).center());
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, QPoint(10, files->viewport()->height() - 5));
+    // Opening a directory: double-click, then Enter on the current entry.
+    const QPoint alt = dirs->visualItemRect(dirs->item(3)).center();
+    QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, alt);
+    QTest::mouseDClick(dirs->viewport(), Qt::LeftButton, {}, alt);
+    dirs->setCurrentRow(1);
+    QTest::keyClick(dirs, Qt::Key_Return);
+    drives->setFocus();
+    QTest::keyClick(drives, Qt::Key_Down);
+    EXPECT_EQ(events, (std::vector<std::string>{"file 1", "file 1", "open 3", "open 1", "drive 1"}));
+    EXPECT_EQ(drives->currentIndex(), 1);
 }
 
 TEST(QtPlatformTest, NumberFormatFollowsTheLocaleWithAsciiFallback) {

@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -280,7 +281,9 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         return drives_;
     case ControlKind::DirList:
         dirs_ = new QListWidget(parent);
-        connect(dirs_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        // Double-click or Enter opens an entry, whatever the desktop's single-click setting.
+        dirs_->installEventFilter(this);
+        connect(dirs_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
             c_.Dir1.open(dirs_->row(item));
             sync();
         });
@@ -376,6 +379,14 @@ void Form1View::syncLists() {
 }
 
 bool Form1View::eventFilter(QObject* watched, QEvent* event) {
+    if (dirs_ && watched == dirs_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && dirs_->currentRow() >= 0) {
+            c_.Dir1.open(dirs_->currentRow());
+            sync();
+            return true;
+        }
+    }
     // A click on the empty part of the file list is a click without a file.
     if (files_ && watched == files_->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
