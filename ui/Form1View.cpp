@@ -178,6 +178,7 @@ Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), c_(form.co
     setWindowTitle(qs(kWindowCaption));
     setWindowIcon(makeWindowIcon());
     setFixedSize(px(kClientWidth), px(kClientHeight));
+    move(px(kClientLeft), px(kClientTop));
     setAutoFillBackground(true);
     setColours(this, QPalette::Window, QPalette::WindowText, kWindowBackground, kSystemColour);
 

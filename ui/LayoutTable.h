@@ -13,6 +13,8 @@ namespace kalvor {
 inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kClientWidth = 9570;   // twips, 638 pixels
 inline constexpr int kClientHeight = 7155;  // twips, 477 pixels
+inline constexpr int kClientLeft = 900;  // twips from the screen's corner where the window opens
+inline constexpr int kClientTop = 1605;
 inline constexpr Colour kWindowBackground = 0x00E0E0E0;
 inline constexpr std::string_view kWindowCaption =
     "Zentor / EC / Kalvor 1     dorem / V03.01  www.kalvor1.example";
