@@ -113,7 +113,7 @@ void ImportPanel::okexternok_Click() {
     state_.zeilen = 0;
     // Without a selection there is only the directory, which is never read as a file.
     const std::string name = c.File1.selectedName();
-    const PermanenceRead file = name.empty() ? PermanenceRead{} : readPermanence(files_, childPath(c.Dir1.path, name));
+    PermanenceRead file = name.empty() ? PermanenceRead{} : readPermanence(files_, childPath(c.Dir1.path, name));
     switch (file.outcome) {
         case PermanenceRead::Outcome::Empty:
         case PermanenceRead::Outcome::NotPermanence:
@@ -133,7 +133,7 @@ void ImportPanel::okexternok_Click() {
     // the count's own digits, or keeps it), so the list read at that size fits.
     c.textanzahl.setText(numberToText(state_.zeilen));
     state_.extern_ = 1;
-    state_.perm = file.numbers;
+    state_.perm = std::move(file.numbers);
     state_.permPresent = true;
     c.Frame1.visible = false;
     c.okextern.enabled = false;
