@@ -23,6 +23,20 @@ void DriveList::choose(int index) {
     if (onChange) onChange();
 }
 
+void DirList::setPath(std::string newPath, std::vector<std::string> newItems, int newPathDepth) {
+    const bool changed = newPath != path;
+    path = std::move(newPath);
+    items = std::move(newItems);
+    pathDepth = newPathDepth;
+    if (changed && onChange) onChange();
+}
+
+void FileList::setPath(std::string newPath, std::vector<std::string> newItems) {
+    path = std::move(newPath);
+    items = std::move(newItems);
+    selected = -1;
+}
+
 void FileList::click(int index) {
     selected = (index >= 0 && index < static_cast<int>(items.size())) ? index : selected;
     if (onClick) onClick();

@@ -93,6 +93,9 @@ struct DirList {
     void open(int index) {
         if (onOpen) onOpen(index);
     }
+    // Shows a directory with its listing. Like the toolkit's list, it raises
+    // onChange at once, nested, and only when the path really changes.
+    void setPath(std::string newPath, std::vector<std::string> newItems, int newPathDepth);
 };
 
 struct FileList {
@@ -105,6 +108,8 @@ struct FileList {
     // A click into the list, on an entry or (index -1) on empty space.
     void click(int index);
     std::string selectedName() const;
+    // Shows the files of another directory; nothing is selected there yet.
+    void setPath(std::string newPath, std::vector<std::string> newItems);
 };
 
 class Controls {

@@ -6,13 +6,6 @@
 
 namespace kalvor {
 
-std::string standardPrompt() {
-    return " Anzahl der gewünschten Würfe eingeben,\r"
-           "  Modus wählen und Start drücken.\r"
-           "  Oder Import drücken und entspr. Datei der\r"
-           "  Spielbank Hamburg angeben.";
-}
-
 Form1::Form1(Platform& platform, RandomPort& random) : platform_(platform), random_(random) {
     Controls& c = controls_;
     c.textanzahl.onChange = [this] { textanzahl_Change(); };

@@ -7,6 +7,7 @@
 
 #include "core/Controls.h"
 #include "core/Platform.h"
+#include "core/Prompts.h"
 #include "core/Random.h"
 #include "core/SeriesState.h"
 
@@ -17,9 +18,6 @@ inline constexpr std::string_view kAbbruchTitle = " Abbruch";
 inline constexpr std::string_view kEndeMessage = "Soll das Programm beendet werden ?     ";
 inline constexpr std::string_view kEndeTitle = " Beenden";
 inline constexpr std::string_view kInfoFileName = "info_kalvor1.txt";
-
-// The four-line instruction of the prompt box.
-std::string standardPrompt();
 
 class Form1 {
 public:

@@ -3,6 +3,8 @@
 #include <QApplication>
 
 #include "core/Random.h"
+#include "import/ImportPanel.h"
+#include "import/LocalFileSystem.h"
 #include "ui/Form1.h"
 #include "ui/Form1View.h"
 #include "ui/QtPlatform.h"
@@ -14,6 +16,8 @@ int main(int argc, char* argv[]) {
     kalvor::Form1 form(platform, random);
 
     // The import panel and the printing install their handlers here, before the load.
+    kalvor::LocalFileSystem files;
+    kalvor::ImportPanel panel(form.controls(), form.state(), platform, files);
 
     form.Form_Load();
     kalvor::Form1View view(form);

@@ -1,0 +1,48 @@
+#include "import/FieldReader.h"
+
+namespace kalvor {
+namespace {
+
+constexpr int kEnd = std::char_traits<char>::eof();
+
+bool isBlank(int c) { return c == ' ' || c == '\t'; }
+bool isLineEnd(int c) { return c == '\r' || c == '\n'; }
+
+}  // namespace
+
+int FieldReader::get() { return in_.get(); }
+
+void FieldReader::finishLineEnd(int c) {
+    if (c == '\r' && in_.peek() == '\n') in_.get();
+}
+
+std::optional<std::string> FieldReader::next() {
+    int c = get();
+    for (;;) {
+        while (isBlank(c)) c = get();
+        if (c == kEnd) return std::nullopt;
+        if (!isLineEnd(c)) break;
+        finishLineEnd(c);
+        if (!atLineStart_) {
+            // A comma right before the line end: an empty field.
+            atLineStart_ = true;
+            return std::string();
+        }
+        c = get();  // a blank line
+    }
+
+    std::string field;
+    if (c == '"') {
+        for (c = get(); c != kEnd && c != '"'; c = get()) field.push_back(static_cast<char>(c));
+        if (c == '"') c = get();
+        while (c != kEnd && c != ',' && !isLineEnd(c)) c = get();
+    } else {
+        for (; c != kEnd && c != ',' && !isLineEnd(c); c = get()) field.push_back(static_cast<char>(c));
+        while (!field.empty() && isBlank(static_cast<unsigned char>(field.back()))) field.pop_back();
+    }
+    finishLineEnd(c);
+    atLineStart_ = (c != ',');
+    return field;
+}
+
+}  // namespace kalvor

@@ -1,0 +1,40 @@
+#pragma once
+// What the import panel needs from the file system, as a small port. The program
+// passes LocalFileSystem; tests may pass an in-memory one.
+// Paths are absolute, '/'-separated byte strings; names are single path components.
+
+#include <istream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kalvor {
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The roots a user picks from in the drive list: "/" first, then the mount points.
+    virtual std::vector<std::string> drives() = 0;
+    // Names of the subdirectories of dir, in any order; nothing when dir cannot be read.
+    virtual std::optional<std::vector<std::string>> subdirectories(const std::string& dir) = 0;
+    // Names of the plain files of dir, in any order; nothing when dir cannot be read.
+    virtual std::optional<std::vector<std::string>> files(const std::string& dir) = 0;
+    // The file for reading from its start; nullptr when it is missing, unreadable or
+    // not a plain file (a directory is never opened as a file).
+    virtual std::unique_ptr<std::istream> open(const std::string& path) = 0;
+    // The program's current working directory.
+    virtual std::string currentDirectory() = 0;
+};
+
+// dir and name with exactly one separator between them; the root already ends with one.
+inline std::string childPath(std::string_view dir, std::string_view name) {
+    std::string path(dir);
+    if (path.empty() || path.back() != '/') path.push_back('/');
+    path.append(name);
+    return path;
+}
+
+}  // namespace kalvor

@@ -1,0 +1,195 @@
+#include "import/ImportPanel.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+#include "core/NumberText.h"
+#include "core/Prompts.h"
+#include "core/TextEncoding.h"
+#include "import/Permanence.h"
+
+namespace kalvor {
+namespace {
+
+char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+std::vector<std::string> pathComponents(std::string_view path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start < path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos) end = path.size();
+        if (end > start) parts.emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::string pathOf(const std::vector<std::string>& parts, size_t count) {
+    std::string path = "/";
+    for (size_t i = 0; i < count; ++i) path = childPath(path, parts[i]);
+    return path;
+}
+
+bool isHidden(std::string_view name) { return name.starts_with('.'); }
+
+// The drive whose root holds path: the longest root that is path or one of its parents.
+int driveHolding(const std::vector<std::string>& drives, std::string_view path) {
+    int best = -1;
+    size_t bestLength = 0;
+    for (size_t i = 0; i < drives.size(); ++i) {
+        const std::string& root = drives[i];
+        const bool holds = root == "/" || path == root ||
+                           (path.starts_with(root) && (root.ends_with('/') || path[root.size()] == '/'));
+        if (holds && (best < 0 || root.size() > bestLength)) {
+            best = static_cast<int>(i);
+            bestLength = root.size();
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+std::string importPrompt() {
+    std::string prompt = " ";
+    prompt += " Geben Sie den Ort an, wo sich die Datei\r";
+    prompt += "   mit den Permanenzen der Hamburger Spiel-\r";
+    prompt += "   bank befindet und drücken Sie anschl. OK";
+    return prompt;
+}
+
+void sortNames(std::vector<std::string>& names) {
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                                       [](char x, char y) { return lower(x) < lower(y); });
+        const bool greater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
+                                                          [](char x, char y) { return lower(x) < lower(y); });
+        return less || (!greater && a < b);
+    });
+}
+
+bool matchesFilePattern(std::string_view name) {
+    if (isHidden(name) || name.size() < 4) return false;
+    const std::string_view ending = name.substr(name.size() - 4);
+    return std::equal(ending.begin(), ending.end(), std::string_view(".txt").begin(),
+                      [](char a, char b) { return lower(a) == b; });
+}
+
+ImportPanel::ImportPanel(Controls& controls, SeriesState& state, Platform& platform, FileSystem& files)
+    : controls_(controls), state_(state), platform_(platform), files_(files) {
+    Controls& c = controls_;
+    c.okextern.onClick = [this] { okextern_Click(); };
+    c.okexternabbruch.onClick = [this] { okexternabbruch_Click(); };
+    c.okexternok.onClick = [this] { okexternok_Click(); };
+    c.Drive1.onChange = [this] { Drive1_Change(); };
+    c.Dir1.onChange = [this] { Dir1_Change(); };
+    c.Dir1.onOpen = [this](int index) { Dir1_Open(index); };
+    c.File1.onClick = [this] { File1_Click(); };
+
+    c.Drive1.items = files_.drives();
+    const std::string start = files_.currentDirectory();
+    c.Drive1.current = driveHolding(c.Drive1.items, start);
+    // A working directory that cannot be listed leaves the lists on its drive, or on "/".
+    if (moveDirectory(start)) return;
+    if (c.Drive1.current >= 0 && moveDirectory(c.Drive1.items[static_cast<size_t>(c.Drive1.current)])) return;
+    moveDirectory("/");
+}
+
+void ImportPanel::okextern_Click() {
+    controls_.Frame1.visible = true;
+    controls_.text.text = importPrompt();
+}
+
+void ImportPanel::okexternabbruch_Click() {
+    state_.extern_ = 0;
+    controls_.Frame1.visible = false;
+    controls_.text.text = standardPrompt();
+}
+
+void ImportPanel::okexternok_Click() {
+    Controls& c = controls_;
+    state_.zeilen = 0;
+    // Without a selection there is only the directory, which is never read as a file.
+    const std::string name = c.File1.selectedName();
+    PermanenceRead file = name.empty() ? PermanenceRead{} : readPermanence(files_, childPath(c.Dir1.path, name));
+    switch (file.outcome) {
+        case PermanenceRead::Outcome::Empty:
+        case PermanenceRead::Outcome::NotPermanence:
+            return;
+        case PermanenceRead::Outcome::Unreadable:
+            platform_.inform(std::string(kImportFailedMessage), std::string(kImportTitle));
+            return;
+        case PermanenceRead::Outcome::Read:
+            break;
+    }
+
+    // Both passes have succeeded; only now does the window change, in the usual order.
+    c.text.text = decodeText(file.header[0]) + '\r' + decodeText(file.header[1]) + '\r' + decodeText(file.header[2]);
+    state_.zeilen = static_cast<double>(file.count);
+    state_.anzahl = state_.zeilen;
+    // Runs the box's change rule at once; it leaves anzahl at the count (it sets it from
+    // the count's own digits, or keeps it), so the list read at that size fits.
+    c.textanzahl.setText(numberToText(state_.zeilen));
+    state_.extern_ = 1;
+    state_.perm = std::move(file.numbers);
+    state_.permPresent = true;
+    c.Frame1.visible = false;
+    c.okextern.enabled = false;
+    c.okabbrechen.enabled = true;
+}
+
+void ImportPanel::Drive1_Change() {
+    const DriveList& drives = controls_.Drive1;
+    if (drives.current < 0 || drives.current >= static_cast<int>(drives.items.size())) return;
+    // A drive that cannot be read is passed over: the lists stay where they were.
+    moveDirectory(drives.items[static_cast<size_t>(drives.current)]);
+}
+
+void ImportPanel::Dir1_Change() {
+    const std::string& dir = controls_.Dir1.path;
+    std::vector<std::string> names;
+    // A directory whose files cannot be listed shows an empty file list.
+    if (auto found = files_.files(dir)) {
+        for (std::string& n : *found)
+            if (matchesFilePattern(n)) names.push_back(std::move(n));
+    }
+    sortNames(names);
+    controls_.File1.setPath(dir, std::move(names));
+}
+
+void ImportPanel::Dir1_Open(int index) {
+    const DirList& list = controls_.Dir1;
+    if (index < 0 || index >= static_cast<int>(list.items.size())) return;
+    const auto i = static_cast<size_t>(index);
+    if (index < list.pathDepth) {
+        // Item 0 is the root; item k the k-th directory below it.
+        moveDirectory(pathOf(pathComponents(list.path), i));
+    } else {
+        moveDirectory(childPath(list.path, list.items[i]));
+    }
+}
+
+void ImportPanel::File1_Click() { controls_.okexternok.enabled = !controls_.File1.items.empty(); }
+
+bool ImportPanel::moveDirectory(const std::string& dir) {
+    auto found = files_.subdirectories(dir);
+    if (!found) return false;
+    std::vector<std::string> subdirectories;
+    for (std::string& n : *found)
+        if (!isHidden(n)) subdirectories.push_back(std::move(n));
+    sortNames(subdirectories);
+
+    const std::vector<std::string> parts = pathComponents(dir);
+    std::vector<std::string> items{"/"};
+    items.insert(items.end(), parts.begin(), parts.end());
+    const int depth = static_cast<int>(items.size());
+    items.insert(items.end(), std::make_move_iterator(subdirectories.begin()),
+                 std::make_move_iterator(subdirectories.end()));
+    // The path is kept in its plain form, so that the same directory is the same path.
+    controls_.Dir1.setPath(pathOf(parts, parts.size()), std::move(items), depth);
+    return true;
+}
+
+}  // namespace kalvor

@@ -1,0 +1,54 @@
+#pragma once
+// The import panel Frame1: opening and cancelling it, keeping its drive, directory
+// and file lists in step, and the import itself behind its "OK" button.
+// Toolkit-free; it installs its handlers into the controls' hooks.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Controls.h"
+#include "core/Platform.h"
+#include "core/SeriesState.h"
+#include "import/FileSystem.h"
+
+namespace kalvor {
+
+inline constexpr std::string_view kImportFailedMessage = "Die Datei konnte nicht gelesen werden.";
+inline constexpr std::string_view kImportTitle = " Import";
+
+// The three lines shown while the panel is open.
+std::string importPrompt();
+
+// Directories and files in the order the lists show them: by name, ignoring case.
+void sortNames(std::vector<std::string>& names);
+// True for names the file list shows: "*.txt" in any case, hidden files left out.
+bool matchesFilePattern(std::string_view name);
+
+class ImportPanel {
+public:
+    // Fills the lists with the program's working directory and its drive.
+    ImportPanel(Controls& controls, SeriesState& state, Platform& platform, FileSystem& files);
+    ImportPanel(const ImportPanel&) = delete;
+    ImportPanel& operator=(const ImportPanel&) = delete;
+
+    void okextern_Click();
+    void okexternabbruch_Click();
+    void okexternok_Click();
+    void Drive1_Change();
+    void Dir1_Change();
+    void Dir1_Open(int index);
+    void File1_Click();
+
+private:
+    // Shows dir in Dir1, which moves File1; false, with nothing changed, when dir
+    // cannot be read.
+    bool moveDirectory(const std::string& dir);
+
+    Controls& controls_;
+    SeriesState& state_;
+    Platform& platform_;
+    FileSystem& files_;
+};
+
+}  // namespace kalvor

@@ -1,0 +1,119 @@
+#include "import/LocalFileSystem.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+#include <system_error>
+
+namespace kalvor {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Kernel interfaces, memory file systems and container layers: nothing a user
+// would pick a file from. Removable media, disks and network shares stay.
+constexpr std::array<std::string_view, 30> kPseudoTypes{
+    "proc",     "sysfs",      "tmpfs",       "devtmpfs",   "devpts",      "cgroup",
+    "cgroup2",  "securityfs", "debugfs",     "tracefs",    "pstore",      "bpf",
+    "mqueue",   "hugetlbfs",  "configfs",    "fusectl",    "autofs",      "binfmt_misc",
+    "efivarfs", "rpc_pipefs", "nsfs",        "overlay",    "squashfs",    "ramfs",
+    "selinuxfs", "nfsd",      "fuse.portal", "fuse.gvfsd-fuse", "fuse.lxcfs", "none",
+};
+
+constexpr std::array<std::string_view, 3> kSystemTrees{"/proc", "/sys", "/dev"};
+
+bool isBelow(std::string_view path, std::string_view tree) {
+    return path == tree || (path.starts_with(tree) && path.size() > tree.size() && path[tree.size()] == '/');
+}
+
+// The mount table writes blanks, tabs, newlines and backslashes as octal escapes.
+std::string unescapeMountPath(std::string_view field) {
+    std::string out;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const std::string_view digits = field.substr(i + 1, 3);
+            if (std::all_of(digits.begin(), digits.end(), [](char d) { return d >= '0' && d <= '7'; })) {
+                out.push_back(static_cast<char>(((digits[0] - '0') << 6) | ((digits[1] - '0') << 3) | (digits[2] - '0')));
+                i += 3;
+                continue;
+            }
+        }
+        out.push_back(field[i]);
+    }
+    return out;
+}
+
+// Names in a directory, chosen by kind; nothing when the directory cannot be read.
+template <typename Wanted>
+std::optional<std::vector<std::string>> listDirectory(const std::string& dir, Wanted wanted) {
+    std::error_code ec;
+    fs::directory_iterator it(fs::path(dir), ec);
+    if (ec) return std::nullopt;
+    std::vector<std::string> names;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) break;  // keep what could be read
+        std::error_code kindError;
+        if (wanted(*it, kindError) && !kindError) names.push_back(it->path().filename().native());
+    }
+    return names;
+}
+
+}  // namespace
+
+std::vector<std::string> userMountPoints(std::istream& mountTable) {
+    std::vector<std::string> points;
+    std::string line;
+    while (std::getline(mountTable, line)) {
+        std::istringstream fields(line);
+        std::string source, target, type;
+        if (!(fields >> source >> target >> type)) continue;
+        if (std::find(kPseudoTypes.begin(), kPseudoTypes.end(), type) != kPseudoTypes.end()) continue;
+        std::string point = unescapeMountPath(target);
+        if (point.empty() || point.front() != '/' || point == "/") continue;
+        if (std::any_of(kSystemTrees.begin(), kSystemTrees.end(),
+                        [&](std::string_view tree) { return isBelow(point, tree); }))
+            continue;
+        if (std::find(points.begin(), points.end(), point) == points.end()) points.push_back(std::move(point));
+    }
+    return points;
+}
+
+std::vector<std::string> LocalFileSystem::drives() {
+    std::vector<std::string> result{"/"};
+    std::ifstream table("/proc/self/mounts");
+    if (!table) return result;
+    for (std::string& point : userMountPoints(table)) {
+        // Containers bind single files (/etc/hosts); only directories are drives.
+        std::error_code ec;
+        if (fs::is_directory(point, ec)) result.push_back(std::move(point));
+    }
+    std::sort(result.begin() + 1, result.end());
+    return result;
+}
+
+std::optional<std::vector<std::string>> LocalFileSystem::subdirectories(const std::string& dir) {
+    return listDirectory(dir, [](const fs::directory_entry& e, std::error_code& ec) { return e.is_directory(ec); });
+}
+
+std::optional<std::vector<std::string>> LocalFileSystem::files(const std::string& dir) {
+    return listDirectory(dir, [](const fs::directory_entry& e, std::error_code& ec) { return e.is_regular_file(ec); });
+}
+
+std::unique_ptr<std::istream> LocalFileSystem::open(const std::string& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return nullptr;
+    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!*file) return nullptr;
+    return file;
+}
+
+std::string LocalFileSystem::currentDirectory() {
+    std::error_code ec;
+    fs::path cwd = fs::current_path(ec);
+    return ec ? std::string("/") : cwd.native();
+}
+
+}  // namespace kalvor

@@ -1,0 +1,55 @@
+// How a permanence file splits into fields.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "import/FieldReader.h"
+
+using namespace kalvor;
+
+namespace {
+
+std::vector<std::string> fields(const std::string& text) {
+    std::istringstream in(text);
+    FieldReader reader(in);
+    std::vector<std::string> out;
+    while (auto f = reader.next()) out.push_back(*f);
+    EXPECT_FALSE(reader.failed());
+    return out;
+}
+
+using Fields = std::vector<std::string>;
+
+}  // namespace
+
+TEST(FieldReader, LinesEndWithCrLfLfOrALoneCr) {
+    EXPECT_EQ(fields("a\r\nb\nc\rd"), (Fields{"a", "b", "c", "d"}));
+    EXPECT_EQ(fields("a\r\n\r\nb\r\r"), (Fields{"a", "b"}));
+}
+
+TEST(FieldReader, CommasBlanksAndEmptyFields) {
+    EXPECT_EQ(fields("  17  ,1 7,\t3x\n"), (Fields{"17", "1 7", "3x"}));
+    // An empty field between commas and after a comma at a line end; none after a
+    // comma at the end of the file.
+    EXPECT_EQ(fields("1,,2,\n3,"), (Fields{"1", "", "2", "", "3"}));
+    // Blank lines, also of blanks only, and at the end, are no fields.
+    EXPECT_EQ(fields("\n   \n1\n \t \n\n"), (Fields{"1"}));
+    EXPECT_EQ(fields(""), Fields{});
+}
+
+TEST(FieldReader, QuotedFieldsRunToTheNextQuote) {
+    EXPECT_EQ(fields("\"Spielbank, Hamburg\",\"a\nb\"\n"), (Fields{"Spielbank, Hamburg", "a\nb"}));
+    // What follows the closing quote up to the delimiter is dropped; a quote inside a
+    // field is an ordinary character; an open quote runs to the end.
+    EXPECT_EQ(fields("  \"12\" x,5\"6\n\"open,\r\nend"), (Fields{"12", "5\"6", "open,\r\nend"}));
+    EXPECT_EQ(fields("\"\"\n"), (Fields{""}));
+}
+
+TEST(FieldReader, ReadErrorEndsTheFieldsAndIsReported) {
+    std::istringstream in("1\n2\n");
+    in.setstate(std::ios::badbit);
+    FieldReader reader(in);
+    EXPECT_FALSE(reader.next());
+    EXPECT_TRUE(reader.failed());
+}

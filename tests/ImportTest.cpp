@@ -1,0 +1,220 @@
+// The import behind "OK": reading a permanence in two passes into the series state
+// and the window, and refusing or failing without a half-done import.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "import/ImportPanel.h"
+#include "import/Permanence.h"
+#include "tests/Fakes.h"
+#include "tests/FakeFileSystem.h"
+#include "ui/Form1.h"
+
+using namespace kalvor;
+using kalvor::testing::FakePlatform;
+using kalvor::testing::MemoryFileSystem;
+using kalvor::testing::NumberSequence;
+
+namespace {
+
+constexpr const char* kHeader = "Spielbank Hamburg\nTisch 1\nFreitag 27.11.2026\nPermanenz ab 15.00 Uhr\n";
+const std::string kFailure = " Import|Die Datei konnte nicht gelesen werden.";
+
+class Import : public ::testing::Test {
+protected:
+    Import() {
+        form.Form_Load();
+        c.okextern.click();
+    }
+
+    // Puts a file into /data, selects it as the user does, and presses OK.
+    void importFile(const std::string& name, std::vector<std::string> versions) {
+        files.add("/data/" + name, std::move(versions));
+        ok(name);
+    }
+    void importFile(const std::string& name, const std::string& content) {
+        importFile(name, std::vector<std::string>{content});
+    }
+    // Up to the root and back into /data, so that the file list is read anew.
+    void reread() {
+        c.Dir1.open(0);
+        c.Dir1.open(1);
+    }
+    void ok(const std::string& name) {
+        reread();
+        const auto it = std::find(c.File1.items.begin(), c.File1.items.end(), name);
+        ASSERT_NE(it, c.File1.items.end()) << name;
+        c.File1.click(static_cast<int>(it - c.File1.items.begin()));
+        c.okexternok.click();
+    }
+    void expectNothingImported(const std::string& prompt) {
+        EXPECT_EQ(s.extern_, 0);
+        EXPECT_EQ(s.zeilen, 0);
+        EXPECT_EQ(c.text.text, prompt);
+        EXPECT_EQ(c.textanzahl.text(), "");
+        EXPECT_TRUE(c.Frame1.visible);
+        EXPECT_TRUE(c.okextern.enabled);
+        EXPECT_FALSE(c.okabbrechen.enabled);
+    }
+    std::vector<std::optional<double>> list(std::initializer_list<double> values, size_t margin = kPermMargin) {
+        std::vector<std::optional<double>> l{std::nullopt};
+        for (double n : values) l.emplace_back(n);
+        l.resize(l.size() + margin);
+        return l;
+    }
+
+    FakePlatform platform;
+    NumberSequence numbers;
+    Form1 form{platform, numbers};
+    Controls& c = form.controls();
+    SeriesState& s = form.state();
+    MemoryFileSystem files;
+    ImportPanel panel{c, s, platform, files};
+};
+
+}  // namespace
+
+TEST_F(Import, CountsAndFillsWithEveryKindOfLineEnd) {
+    for (const std::string nl : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(::testing::PrintToString(nl));
+        c.okabbrechen.click();  // the reset that makes a second import possible
+        c.okextern.click();
+        std::string text = "Spielbank Hamburg" + nl + "Tisch 1" + nl + "Freitag" + nl + "ab 15 Uhr" + nl;
+        text += "5" + nl + "------" + nl + "17" + nl + "=" + nl + "3" + nl;
+        importFile("p.txt", text);
+        EXPECT_EQ(s.perm, list({5, 17}));
+        EXPECT_TRUE(s.permPresent);
+        EXPECT_EQ(s.zeilen, 2);
+        EXPECT_EQ(s.anzahl, 2);
+        EXPECT_EQ(s.extern_, 1);
+        EXPECT_EQ(c.textanzahl.text(), "2");
+        EXPECT_EQ(c.text.text, "Spielbank Hamburg\rTisch 1\rFreitag");
+        EXPECT_TRUE(c.okstart.enabled);
+        EXPECT_FALSE(c.Frame1.visible);
+        EXPECT_FALSE(c.okextern.enabled);
+        EXPECT_TRUE(c.okabbrechen.enabled);
+        EXPECT_TRUE(platform.notices.empty());
+    }
+}
+
+TEST_F(Import, DataFieldsAreClassifiedByTheirFirstCharacter) {
+    // Two numbers on a line, a letter, "-5", a quoted number, an empty field, a blank
+    // inside a number, digits before a letter, and numbers after the end mark.
+    importFile("p.txt", std::string(kHeader) + "1,2\nx\n-5\n\"12\"\n7,,8\n1 7\n3a\n=\n4\n5\n");
+    EXPECT_EQ(s.perm, list({1, 2, 0, 12, 7, 0, 8, 17, 3}));
+    EXPECT_EQ(c.textanzahl.text(), "9");
+}
+
+TEST_F(Import, ACommaInTheFirstLineMovesTheHeader) {
+    importFile("p.txt", "Spielbank Hamburg,Tisch 5\nSamstag\nab 15 Uhr\n9\n10\n");
+    EXPECT_EQ(c.text.text, "Spielbank Hamburg\rTisch 5\rSamstag");
+    EXPECT_EQ(s.perm, list({9, 10}));
+}
+
+TEST_F(Import, HeaderIsShownAsUtf8OrWindows1252) {
+    importFile("a.txt", "Spielbank Hamburg\nFranz\xF6sisch\n\xC4\n-\n1\n");
+    EXPECT_EQ(c.text.text, "Spielbank Hamburg\rFranzösisch\rÄ");
+    c.okabbrechen.click();
+    c.okextern.click();
+    importFile("b.txt", "\xEF\xBB\xBFSpielbank Hamburg\nFranzösisch\nÄ\n-\n1\n");
+    EXPECT_EQ(c.text.text, "Spielbank Hamburg\rFranzösisch\rÄ");
+}
+
+TEST_F(Import, AHeaderWithoutNumbersImportsAnEmptyList) {
+    for (const std::string tail : {"", "=\n5\n", "-----\n"}) {
+        c.okabbrechen.click();
+        c.okextern.click();
+        importFile("p.txt", kHeader + tail);
+        EXPECT_EQ(s.perm, list({})) << tail;
+        EXPECT_EQ(s.extern_, 1);
+        EXPECT_EQ(s.anzahl, 0);
+        EXPECT_EQ(c.textanzahl.text(), "");
+        EXPECT_FALSE(c.okstart.enabled);
+        EXPECT_FALSE(c.Frame1.visible);
+        EXPECT_FALSE(c.okextern.enabled);
+    }
+}
+
+TEST_F(Import, ASecondImportReplacesALongerList) {
+    importFile("long.txt", std::string(kHeader) + "1\n2\n3\n4\n5\n");
+    c.okabbrechen.click();
+    EXPECT_EQ(s.extern_, 0);
+    c.okextern.click();
+    importFile("short.txt", std::string(kHeader) + "36\n");
+    EXPECT_EQ(s.perm, list({36}));
+    EXPECT_EQ(s.anzahl, 1);
+}
+
+TEST_F(Import, EmptyFilesAndOtherFilesAreRefusedSilently) {
+    s.zeilen = 4;
+    for (const char* text : {"", "spielbank Hamburg\n1\n2\n3\n4\n", "Spiel\n1\n2\n3\n",
+                             "Spiel bank\n1\n2\n3\n"}) {
+        importFile("p.txt", text);
+        expectNothingImported(importPrompt());
+    }
+    EXPECT_TRUE(platform.notices.empty());
+    EXPECT_FALSE(s.permPresent);
+}
+
+TEST_F(Import, AFileThatCannotBeReadChangesNothingAndIsReported) {
+    importFile("old.txt", std::string(kHeader) + "8\n9\n");
+    const auto before = s.perm;
+    c.okabbrechen.click();
+    c.okextern.click();
+
+    importFile("short.txt", "Spielbank Hamburg\nTisch 1\nFreitag\n");  // ends before the fourth field
+    importFile("blank.txt", "\n\n\n");                                   // no field at all
+    importFile("grows.txt", {std::string(kHeader) + "1\n2\n", std::string(kHeader) + "1\n2\n3\n"});
+    importFile("shrinks.txt", {std::string(kHeader) + "1\n2\n", std::string(kHeader) + "1\n"});
+    importFile("renamed.txt", {std::string(kHeader) + "1\n", "Spielbank Bremen\nTisch 1\nFreitag\n-\n1\n"});
+    files.addFailing("/data/broken.txt", std::string(kHeader) + "1\n2");
+    ok("broken.txt");
+    files.add("/data/gone.txt", std::string(kHeader) + "1\n");
+    reread();
+    files.remove("/data/gone.txt");  // deleted after the list was read
+    c.File1.click(static_cast<int>(std::find(c.File1.items.begin(), c.File1.items.end(), "gone.txt") -
+                                   c.File1.items.begin()));
+    c.okexternok.click();
+
+    EXPECT_EQ(platform.notices, std::vector<std::string>(7, kFailure));
+    expectNothingImported(importPrompt());
+    EXPECT_EQ(s.perm, before);
+}
+
+TEST_F(Import, OkWithoutASelectedFileReadsNoDirectory) {
+    files.add("/data/p.txt", std::string(kHeader) + "1\n");
+    files.directories.insert("/data/sub");
+    reread();
+    c.File1.click(0);
+    ASSERT_TRUE(c.okexternok.enabled);
+    c.Dir1.open(2);  // into /data/sub: OK stays enabled, nothing is selected
+    c.okexternok.click();
+    EXPECT_EQ(platform.notices, std::vector<std::string>{kFailure});
+    EXPECT_TRUE(files.opened.empty());
+    expectNothingImported(importPrompt());
+}
+
+TEST_F(Import, TheRootDirectoryGetsNoSecondSeparator) {
+    EXPECT_EQ(childPath("/", "p.txt"), "/p.txt");
+    EXPECT_EQ(childPath("/data", "p.txt"), "/data/p.txt");
+    EXPECT_EQ(childPath("/data/", "p.txt"), "/data/p.txt");
+    files.add("/p.txt", std::string(kHeader) + "1\n");
+    c.Dir1.open(0);
+    ASSERT_EQ(c.Dir1.path, "/");
+    c.File1.click(0);
+    c.okexternok.click();
+    EXPECT_EQ(files.opened, (std::vector<std::string>{"/p.txt", "/p.txt"}));
+    EXPECT_EQ(s.extern_, 1);
+}
+
+TEST_F(Import, TheImportedNumbersAreReplayed) {
+    importFile("p.txt", std::string(kHeader) + "32\n15\n0\n19\n37\n");
+    c.Option1.select(1);
+    c.okstart.click();
+    EXPECT_EQ(c.lakut.text, "5");
+    EXPECT_EQ(c.lzahl.text, "37");
+    EXPECT_EQ(c.lrot.text, "2");      // 32 and 19
+    EXPECT_EQ(c.lschwarz.text, "1");  // 15
+    EXPECT_FALSE(c.okstart.enabled);
+}
