@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,8 +15,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <unistd.h>
+
+#include <fstream>
 
 #include <memory>
 #include <string>
@@ -23,6 +29,8 @@
 #include <ostream>
 
 #include "core/ThrowEngine.h"
+#include "import/ImportPanel.h"
+#include "import/LocalFileSystem.h"
 #include "tests/Fakes.h"
 #include "ui/Form1View.h"
 #include "ui/LayoutTable.h"
@@ -341,6 +349,87 @@ TEST_F(WindowTest, ImportListsShowTheModelAndForwardTheUsersPicks) {
     QTest::keyClick(drives, Qt::Key_Down);
     EXPECT_EQ(events, (std::vector<std::string>{"file 1", "file 1", "open 3", "open 1", "drive 1"}));
     EXPECT_EQ(drives->currentIndex(), 1);
+}
+
+namespace {
+
+// The window as the program wires it, with the import panel on the real disk. The
+// panel starts in the working directory, so the test moves there first.
+class WindowImportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        {
+            std::ofstream out(dir.filePath(QStringLiteral("tisch5.txt")).toStdString(), std::ios::binary);
+            // Four reds (1, 3, 5, 36), two blacks (2, 11), a zero; a block separator.
+            out << "Spielbank Hamburg\r\nTisch 5\r\n01.12.2026\r\nRoulette\r\n"
+                   "1\r\n3\r\n0\r\n2\r\n----------\r\n5\r\n36\r\n11\r\n=\r\n";
+        }
+        std::ofstream(dir.filePath(QStringLiteral("notizen.dat")).toStdString()) << "x";
+        const QByteArray path = dir.path().toLocal8Bit();
+        ASSERT_EQ(::chdir(path.constData()), 0);
+        panel = std::make_unique<ImportPanel>(form.controls(), form.state(), platform, disk);
+        form.Form_Load();
+        view = std::make_unique<Form1View>(form);
+        platform.setWindow(view.get());
+        view->show();
+        view->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    }
+    void TearDown() override {
+        view.reset();
+        ASSERT_EQ(::chdir(previousDir.constData()), 0);
+    }
+
+    template <typename T = QWidget>
+    T* find(const char* name) {
+        auto* w = view->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString labelText(const char* name) { return find<QLabel>(name)->text(); }
+    void click(const char* name) { QTest::mouseClick(find(name), Qt::LeftButton); }
+
+    QByteArray previousDir = QDir::currentPath().toLocal8Bit();
+    QTemporaryDir dir;
+    QtPlatform platform;
+    NumberSequence numbers;
+    LocalFileSystem disk;
+    Form1 form{platform, numbers};
+    std::unique_ptr<ImportPanel> panel;
+    std::unique_ptr<Form1View> view;
+};
+
+}  // namespace
+
+TEST_F(WindowImportTest, APermanencePickedInThePanelIsReplayedByStart) {
+    click("okextern");
+    ASSERT_TRUE(find("Frame1")->isVisible());
+    EXPECT_FALSE(find("okexternok")->isEnabled());
+    auto* files = find<QListWidget>("File1");
+    ASSERT_EQ(files->count(), 1);  // only the ".txt" file
+    EXPECT_EQ(files->item(0)->text(), QStringLiteral("tisch5.txt"));
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
+    ASSERT_TRUE(find("okexternok")->isEnabled());
+    click("okexternok");
+
+    EXPECT_FALSE(find("Frame1")->isVisible());
+    EXPECT_EQ(labelText("text"), QStringLiteral("Spielbank Hamburg\nTisch 5\n01.12.2026"));
+    EXPECT_EQ(find<QLineEdit>("textanzahl")->text(), QStringLiteral("7"));
+    EXPECT_FALSE(find("okextern")->isEnabled());
+    EXPECT_TRUE(find("okabbrechen")->isEnabled());
+    EXPECT_TRUE(find("okstart")->isEnabled());
+
+    click("Option1_1");
+    click("okstart");
+    EXPECT_EQ(labelText("lakut"), QStringLiteral("7"));
+    EXPECT_EQ(labelText("lzahl"), QStringLiteral("11"));
+    EXPECT_EQ(labelText("lrot"), QStringLiteral("4"));
+    EXPECT_EQ(labelText("lschwarz"), QStringLiteral("2"));
+    EXPECT_EQ(labelText("lende"), QStringLiteral("-2"));
+    EXPECT_EQ(labelText("ltief"), QStringLiteral("3"));
+    EXPECT_TRUE(labelText("text").endsWith(qs(kEndLine)));
+    EXPECT_FALSE(find("okstart")->isEnabled());
 }
 
 TEST(QtPlatformTest, NumberFormatFollowsTheLocaleWithAsciiFallback) {
