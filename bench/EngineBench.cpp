@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/QuietPlatform.h"
 #include "bench/RatioReporter.h"
 #include "core/Random.h"
 #include "core/SeriesState.h"
@@ -10,16 +11,7 @@
 
 namespace {
 
-class QuietPlatform final : public kalvor::Platform {
-public:
-    kalvor::Answer askYesNo(const std::string&, const std::string&) override { return kalvor::Answer::Yes; }
-    kalvor::Answer askYesNoCancel(const std::string&, const std::string&) override { return kalvor::Answer::No; }
-    void inform(const std::string&, const std::string&) override {}
-    std::string programDirectory() override { return "."; }
-    std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
-    kalvor::NumberFormat numberFormat() override { return {}; }
-    void quit() override {}
-};
+using kalvor::bench::QuietPlatform;
 
 constexpr int kThrows = 32000;
 

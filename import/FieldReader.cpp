@@ -3,17 +3,35 @@
 namespace kalvor {
 namespace {
 
-constexpr int kEnd = std::char_traits<char>::eof();
-
 bool isBlank(int c) { return c == ' ' || c == '\t'; }
 bool isLineEnd(int c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
 
-int FieldReader::get() { return in_.get(); }
+FieldReader::FieldReader(std::istream& in) : in_(in), buffer_(in.good() ? in.rdbuf() : nullptr) {
+    if (!buffer_) in_.setstate(std::ios::failbit);
+}
+
+void FieldReader::stop(std::ios::iostate why) {
+    buffer_ = nullptr;
+    // Whatever ended the input, the stream records it, as istream::get() would.
+    in_.setstate(why | std::ios::failbit);
+}
+
+int FieldReader::peek() {
+    if (!buffer_) return kEnd;
+    try {
+        const int c = buffer_->sgetc();
+        if (c == kEnd) stop(std::ios::eofbit);
+        return c;
+    } catch (...) {
+        stop(std::ios::badbit);
+        return kEnd;
+    }
+}
 
 void FieldReader::finishLineEnd(int c) {
-    if (c == '\r' && in_.peek() == '\n') in_.get();
+    if (c == '\r' && peek() == '\n') get();
 }
 
 std::optional<std::string> FieldReader::next() {

@@ -4,6 +4,7 @@
 
 #include <istream>
 #include <optional>
+#include <streambuf>
 #include <string>
 
 namespace kalvor {
@@ -23,7 +24,7 @@ namespace kalvor {
 //   last line ends with a comma.
 class FieldReader {
 public:
-    explicit FieldReader(std::istream& in) : in_(in) {}
+    explicit FieldReader(std::istream& in);
 
     // The next field as bytes; nothing at the end of the file or on a read error.
     std::optional<std::string> next();
@@ -31,11 +32,29 @@ public:
     bool failed() const { return in_.bad(); }
 
 private:
-    int get();
+    // The next byte, or the end. The stream's buffer is read directly, not through
+    // istream::get(), which costs a sentry per byte; its failures end the input the
+    // way get() ends it: the end at the end of the file, badbit on a read error.
+    int get() {
+        if (!buffer_) return kEnd;
+        try {
+            const int c = buffer_->sbumpc();
+            if (c == kEnd) stop(std::ios::eofbit);
+            return c;
+        } catch (...) {
+            stop(std::ios::badbit);
+            return kEnd;
+        }
+    }
+    int peek();
+    void stop(std::ios::iostate why);
     // Consumes the LF of a CR LF pair after a CR.
     void finishLineEnd(int c);
 
+    static constexpr int kEnd = std::char_traits<char>::eof();
+
     std::istream& in_;
+    std::streambuf* buffer_;
     bool atLineStart_ = true;
 };
 

@@ -1,0 +1,101 @@
+// The import of a 100,000-number permanence through the panel's "OK", against a
+// plain loop that reads the same file twice, line by line, as the import's two
+// passes do.
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "bench/QuietPlatform.h"
+#include "bench/RatioReporter.h"
+#include "core/Random.h"
+#include "import/ImportPanel.h"
+#include "import/LocalFileSystem.h"
+#include "ui/Form1.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kNumbers = 100000;
+constexpr const char* kFileName = "bench.txt";
+
+// A permanence in the published layout: header, one number a line, dashes every
+// hour, "=" at the end.
+struct PermanenceFile {
+    PermanenceFile() {
+        char pattern[] = "/tmp/kalvor_bench_XXXXXX";
+        if (!::mkdtemp(pattern)) std::abort();
+        dir = pattern;
+        std::ofstream out(dir / kFileName, std::ios::binary);
+        out << "Spielbank Hamburg\r\nTisch 1\r\nFreitag 27.11.2026\r\nPermanenz ab 15.00 Uhr\r\n";
+        std::mt19937 engine(4711);
+        for (int i = 1; i <= kNumbers; ++i) {
+            out << engine() % 37 << "\r\n";
+            if (i % 50 == 0) out << "--------------------\r\n";
+        }
+        out << "=\r\n";
+    }
+    ~PermanenceFile() {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    fs::path dir;
+};
+
+const PermanenceFile& permanenceFile() {
+    static const PermanenceFile file;
+    return file;
+}
+
+void Import_baseline(benchmark::State& st) {
+    const std::string path = permanenceFile().dir / kFileName;
+    for (auto _ : st) {
+        std::size_t lines = 0;
+        for (int pass = 0; pass < 2; ++pass) {
+            std::ifstream in(path, std::ios::binary);
+            std::string line;
+            while (std::getline(in, line)) lines += !line.empty();
+        }
+        benchmark::DoNotOptimize(lines);
+    }
+}
+BENCHMARK(Import_baseline)->Unit(benchmark::kMillisecond);
+
+void Import(benchmark::State& st) {
+    kalvor::bench::QuietPlatform platform;
+    kalvor::ClockRandom random;
+    kalvor::LocalFileSystem disk;
+    kalvor::Form1 form(platform, random);
+    // The panel starts in the working directory: the one holding the file.
+    const fs::path before = fs::current_path();
+    fs::current_path(permanenceFile().dir);
+    kalvor::ImportPanel panel(form.controls(), form.state(), platform, disk);
+    fs::current_path(before);
+    form.Form_Load();
+    kalvor::Controls& c = form.controls();
+    for (auto _ : st) {
+        st.PauseTiming();
+        c.okabbrechen.click();  // back to a window without an imported list
+        c.okextern.click();
+        c.File1.click(0);
+        st.ResumeTiming();
+        c.okexternok.click();
+        if (form.state().zeilen != kNumbers) st.SkipWithError("the import did not read every number");
+    }
+}
+BENCHMARK(Import)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    permanenceFile();
+    return kalvor::bench::runWithRatios(argc, argv);
+}
