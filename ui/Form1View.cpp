@@ -152,10 +152,10 @@ private:
     uint64_t revision_ = 0;
 };
 
-QIcon makeWindowIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(QColor(255, 0, 0));
-    QPainter p(&pixmap);
+QImage drawWindowIcon() {
+    QImage image(32, 32, QImage::Format_RGB32);
+    image.fill(QColor(255, 0, 0));
+    QPainter p(&image);
     const QColor black(0, 0, 0);
     for (const QRect& r : {QRect(2, 3, 5, 3), QRect(10, 1, 3, 6), QRect(4, 10, 6, 4), QRect(15, 8, 4, 3),
                            QRect(1, 18, 4, 5), QRect(9, 17, 5, 3), QRect(16, 14, 3, 6), QRect(5, 26, 7, 3),
@@ -168,8 +168,10 @@ QIcon makeWindowIcon() {
     p.fillRect(QRect(23, 24, 9, 3), yellow);
     p.fillRect(QRect(29, 5, 3, 22), yellow);
     p.end();
-    return QIcon(pixmap);
+    return image;
 }
+
+QIcon makeWindowIcon() { return QIcon(QPixmap::fromImage(drawWindowIcon())); }
 
 Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), c_(form.controls()) {
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),

@@ -4,6 +4,7 @@
 // It holds no state of its own beyond what it needs to skip needless repaints.
 
 #include <QIcon>
+#include <QImage>
 #include <QWidget>
 
 #include <array>
@@ -65,8 +66,10 @@ private:
     bool syncing_ = false;
 };
 
-// The window icon, drawn at start-up: a red field with scattered black
-// rectangles and a yellow three at the right edge.
+// The window icon: a red field with scattered black rectangles and a yellow three
+// at the right edge, 32 by 32 pixels. Drawn at start-up, and by the build into the
+// PNG the desktop entry shows (kalvor_icon), so both are the same picture.
+QImage drawWindowIcon();
 QIcon makeWindowIcon();
 
 }  // namespace kalvor
