@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +24,8 @@
 
 #include <fstream>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -278,6 +281,81 @@ TEST_F(WindowTest, ARunThroughTheRealWidgetsAndItsReset) {
     chart = find("blatt")->grab().toImage();
     EXPECT_EQ(chart.pixelColor(1 + 100, 1 + 300), QColor(224, 224, 224));
     EXPECT_EQ(chart.pixelColor(1 + 98, 1 + 2), QColor(224, 224, 224));
+}
+
+// Runs at the screen's device pixel ratio; the suite runs it once more with
+// QT_SCALE_FACTOR=2, where the window must scale as a whole: the chart raster
+// enlarged pixel for pixel, without smoothing, its grid lines under the axis numbers.
+TEST_F(WindowTest, ChartAndAxisNumbersScaleTogether) {
+    numbers.push(1);
+    QTest::keyClicks(find("textanzahl"), QStringLiteral("1"));
+    click("okstart");
+
+    const QPixmap shot = view->grab();
+    const qreal ratio = shot.devicePixelRatio();
+    if (qEnvironmentVariable("QT_SCALE_FACTOR") == QStringLiteral("2")) {
+        EXPECT_EQ(ratio, 2.0);
+    }
+    const QImage image = shot.toImage();
+    const int scale = qRound(ratio);
+    ASSERT_EQ(image.size(), view->size() * scale);
+
+    // Every raster pixel fills its whole block of device pixels, in its own colour.
+    const QPoint chartAt = find("blatt")->geometry().topLeft() + QPoint(1, 1);
+    const TendencyChart& raster = form.controls().blatt;
+    int differing = 0;
+    for (int y = 0; y < TendencyChart::kHeight; ++y)
+        for (int x = 0; x < TendencyChart::kWidth; ++x)
+            for (int dy = 0; dy < scale; ++dy)
+                for (int dx = 0; dx < scale; ++dx)
+                    differing += image.pixelColor((chartAt.x() + x) * scale + dx, (chartAt.y() + y) * scale + dy) !=
+                                 bgr(raster.pixel(x, y));
+    EXPECT_EQ(differing, 0);
+
+    // Column centres, in window pixels, of the runs of device columns that hold.
+    const auto runCentres = [&](const std::vector<bool>& hit, int offset) {
+        std::vector<double> centres;
+        for (int x = 0; x < static_cast<int>(hit.size()); ++x) {
+            if (!hit[static_cast<size_t>(x)]) continue;
+            const int first = x;
+            while (x + 1 < static_cast<int>(hit.size()) && hit[static_cast<size_t>(x + 1)]) ++x;
+            centres.push_back((first + x + 1) / 2.0 / scale + offset);
+        }
+        return centres;
+    };
+    // The grid lines (grey, the zero line white) in one row of the chart.
+    std::vector<bool> gridColumns(static_cast<size_t>(TendencyChart::kWidth * scale));
+    const int row = (chartAt.y() + 350) * scale;
+    for (size_t x = 0; x < gridColumns.size(); ++x) {
+        const QColor c = image.pixelColor(chartAt.x() * scale + static_cast<int>(x), row);
+        gridColumns[x] = c == QColor(192, 192, 192) || c == QColor(255, 255, 255);
+    }
+    const std::vector<double> lines = runCentres(gridColumns, chartAt.x());
+    ASSERT_EQ(lines.size(), 9u);
+
+    // Every axis number but the outer "50"s stands over (and under) a grid line.
+    int numbersChecked = 0;
+    for (const char* name : {"Label13", "Label12", "Label11", "Label9", "Label8", "Label14", "Label15", "Label16",
+                             "Label17", "Label22", "Label23", "Label24", "Label25", "Label26", "Label21", "Label20",
+                             "Label19", "Label18"}) {
+        SCOPED_TRACE(name);
+        auto* label = find<QLabel>(name);
+        const QRect r = label->geometry();
+        const QColor background = label->palette().color(QPalette::Window);
+        std::vector<bool> inked(static_cast<size_t>(r.width() * scale));
+        for (size_t x = 0; x < inked.size(); ++x)
+            for (int y = r.top() * scale; y < (r.bottom() + 1) * scale; ++y)
+                if (image.pixelColor(r.left() * scale + static_cast<int>(x), y) != background) inked[x] = true;
+        const std::vector<double> glyphs = runCentres(inked, r.left());
+        ASSERT_FALSE(glyphs.empty());
+        const double centre = (glyphs.front() + glyphs.back()) / 2.0;
+        const double nearest = *std::min_element(lines.begin(), lines.end(), [&](double a, double b) {
+            return std::abs(a - centre) < std::abs(b - centre);
+        });
+        EXPECT_LE(std::abs(nearest - centre), 3.0) << "number at " << centre << ", line at " << nearest;
+        ++numbersChecked;
+    }
+    EXPECT_EQ(numbersChecked, 18);
 }
 
 TEST_F(WindowTest, PanelsCoverTheirAreasAndEndeClosesTheWindow) {

@@ -131,6 +131,9 @@ protected:
         QPainter p(this);
         p.setPen(QPen(Qt::black, 0));
         p.drawRect(0, 0, width() - 1, height() - 1);
+        // At a device pixel ratio above 1 the raster is enlarged: block by block,
+        // never smoothed, so that points and grid lines stay sharp and in place.
+        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
         p.drawImage(1, 1, image_);
     }
 
