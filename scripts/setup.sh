@@ -6,7 +6,8 @@ set -euo pipefail
 build_pkgs=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core)
 test_pkgs=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils imagemagick
            cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
-           clang libclang-rt-14-dev)
+           clang libclang-rt-14-dev
+           xdotool)  # scripts/screenshot.sh types and clicks into the window on a virtual screen
 
 want=("${build_pkgs[@]}")
 [ "${1:-}" = "--test" ] && want+=("${test_pkgs[@]}")
