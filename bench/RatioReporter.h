@@ -1,7 +1,7 @@
 #pragma once
 // Prints every benchmark as a ratio against the baseline measured in the same run,
 // so the figures compare across machines. A benchmark named "X/..." is compared
-// with the one named "X_baseline/...".
+// with the one named "X_baseline/...". With repetitions, the medians are compared.
 
 #include <benchmark/benchmark.h>
 
@@ -20,11 +20,18 @@ public:
 
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.error_occurred == false) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            if (run.run_type == Run::RT_Aggregate) {
+                if (run.aggregate_name == "median") medians_[run.run_name.str()] = run.GetAdjustedRealTime();
+            } else {
+                times_[run.run_name.str()] = run.GetAdjustedRealTime();
+            }
+        }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
+        for (const auto& [name, time] : medians_) times_[name] = time;
         std::printf("\nRatios against the baselines of this run:\n");
         for (const auto& [name, time] : times_) {
             const auto slash = name.find('/');
@@ -39,6 +46,7 @@ public:
 
 private:
     std::map<std::string, double> times_;
+    std::map<std::string, double> medians_;
 };
 
 inline int runWithRatios(int argc, char** argv) {
