@@ -33,6 +33,9 @@ if ! lpstat -v "$queue" >/dev/null 2>&1; then
   [ -n "$ppd" ] || { echo "No cups-pdf PPD found" >&2; exit 1; }
   "${as_root[@]}" /usr/sbin/lpadmin -p "$queue" -v cups-pdf:/ -P "$ppd" -E
 fi
+# The queue turns the application's PDF into PostScript for cups-pdf; cairo keeps
+# the text of the page searchable there, the other renderers lose it.
+"${as_root[@]}" /usr/sbin/lpadmin -p "$queue" -o pdftops-renderer-default=pdftocairo
 "${as_root[@]}" /usr/sbin/cupsenable "$queue" 2>/dev/null || "${as_root[@]}" cupsenable "$queue"
 "${as_root[@]}" /usr/sbin/cupsaccept "$queue" 2>/dev/null || "${as_root[@]}" cupsaccept "$queue"
 "${as_root[@]}" /usr/sbin/lpadmin -d "$queue"
