@@ -11,8 +11,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
 #include <QPrinterInfo>
 #include <QThread>
+#include <QWidget>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -70,6 +73,12 @@ std::optional<std::string> printedFile(const QDateTime& since, const std::functi
 class ThroughCups : public ::testing::Test {
 protected:
     ThroughCups() {
+        // A stand-in for the main window, grabbed as the program grabs its window.
+        window.resize(640, 480);
+        auto* prompt = new QLabel(QStringLiteral("Anzahl der gewünschten Würfe eingeben"), &window);
+        prompt->setGeometry(20, 20, 400, 30);
+        auto* button = new QPushButton(QStringLiteral("Druck"), &window);
+        button->setGeometry(20, 400, 100, 30);
         c.okdruck.enabled = true;
         c.text.text = standardPrompt();
         s.anzahl = 100;
@@ -77,10 +86,11 @@ protected:
         platform.answer = Answer::No;
     }
 
+    QWidget window;
     FakePlatform platform;
     Controls c;
     SeriesState s;
-    QtPrinter printer{[] { return kalvor::testing::windowStandIn(); }};
+    QtPrinter printer{[this] { return window.grab().toImage(); }};
     Printing printing{c, s, platform, printer};
 };
 

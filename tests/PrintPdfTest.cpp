@@ -157,6 +157,16 @@ TEST_F(PdfPrintout, WindowPictureFillsThePageWithItsAspect) {
     EXPECT_FALSE(std::getline(rows, row)) << list;
 }
 
+TEST_F(PdfPrintout, APrinterThatFailsIsReportedAndNothingChanges) {
+    printer.device().setOutputFileName(dir.filePath(QStringLiteral("missing/page.pdf")));
+    s.zeichen = "z";
+    c.okdruck.click();
+    ASSERT_EQ(platform.notices.size(), 1u);
+    EXPECT_EQ(platform.notices[0], " Ausdruck Brisel1|" + std::string(kPrintFailedMessage));
+    EXPECT_EQ(s.zeichen, "z");
+    EXPECT_EQ(s.akut, 37);
+}
+
 TEST_F(PdfPrintout, CancelledDialogStillPrintsAndTheSettingsHold) {
     platform.answer = Answer::Yes;
     bool dialogSeen = false;
