@@ -47,6 +47,20 @@ double parseDecimal(const std::string& literal) {
 }  // namespace
 
 double numericValue(std::string_view text) {
+    // Fast path for what the counters hold: a few plain digits.
+    if (!text.empty() && text.size() <= 15) {
+        long long v = 0;
+        bool plain = true;
+        for (char c : text) {
+            if (!isDigit(c)) {
+                plain = false;
+                break;
+            }
+            v = v * 10 + (c - '0');
+        }
+        if (plain) return static_cast<double>(v);
+    }
+
     std::string s;
     s.reserve(text.size());
     for (char c : text)
@@ -56,17 +70,6 @@ double numericValue(std::string_view text) {
         const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(s[1])));
         if (kind == 'H') return readRadix(std::string_view(s).substr(2), 16);
         if (kind == 'O') return readRadix(std::string_view(s).substr(2), 8);
-    }
-
-    // Fast path for what the counters hold: plain digits.
-    if (!s.empty() && s.size() <= 15) {
-        bool plain = true;
-        long long v = 0;
-        for (char c : s) {
-            if (!isDigit(c)) { plain = false; break; }
-            v = v * 10 + (c - '0');
-        }
-        if (plain) return static_cast<double>(v);
     }
 
     std::string literal;
@@ -170,17 +173,27 @@ std::optional<double> strictNumber(std::string_view text, NumberFormat format) {
     return value;
 }
 
-std::string numberToText(double value) {
-    if (value == 0 || std::isnan(value)) return "0";
+void writeNumber(std::string& out, double value) {
+    if (value == 0 || std::isnan(value)) {
+        out.assign(1, '0');
+        return;
+    }
     if (std::abs(value) < 1e15 && value == std::trunc(value)) {
         char buf[24];
         auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value));
-        return std::string(buf, ptr);
+        out.assign(buf, ptr);
+        return;
     }
     // Fifteen significant digits, as the window's number texts have always shown.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15G", value);
-    return buf;
+    const int n = std::snprintf(buf, sizeof buf, "%.15G", value);
+    out.assign(buf, static_cast<size_t>(n));
+}
+
+std::string numberToText(double value) {
+    std::string out;
+    writeNumber(out, value);
+    return out;
 }
 
 }  // namespace kalvor

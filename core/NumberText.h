@@ -27,5 +27,7 @@ std::optional<double> strictNumber(std::string_view text, NumberFormat format = 
 // Plain decimal digits with a leading minus when negative, no blank, no grouping;
 // a whole number has no decimals. Used for labels and boxes.
 std::string numberToText(double value);
+// The same, written into an existing string (the engine's labels reuse their buffers).
+void writeNumber(std::string& out, double value);
 
 }  // namespace kalvor

@@ -10,7 +10,6 @@
 namespace kalvor {
 namespace {
 
-constexpr int kModeSingle = 0;
 constexpr int kModeRun = 1;
 constexpr int kModeHalt = 2;
 constexpr int16_t kMax16 = 32767;
@@ -109,18 +108,18 @@ void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
         if (s.durchgang == 1) punktfarbe = 0;
         else if (s.durchgang == 2) punktfarbe = 9;
         else if (s.durchgang == 3) punktfarbe = 3;
-        c.lakut.text = numberToText(s.akut);
+        writeNumber(c.lakut.text, s.akut);
         s.zahl = t->zahl;
-        c.lzahl.text = numberToText(t->shown);
+        writeNumber(c.lzahl.text, t->shown);
 
         if (!t->zero) {
             const int colour = punktfarbe.value_or(0);
             if (t->colour == kRed) {
-                c.lrot.text = numberToText(numericValue(c.lrot.text) + 1);
+                writeNumber(c.lrot.text, numericValue(c.lrot.text) + 1);
                 s.spalte = static_cast<int16_t>(s.spalte - 2);
                 c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), colour);
             } else if (t->colour == kBlack) {
-                c.lschwarz.text = numberToText(numericValue(c.lschwarz.text) + 1);
+                writeNumber(c.lschwarz.text, numericValue(c.lschwarz.text) + 1);
                 s.spalte = static_cast<int16_t>(s.spalte + 2);
                 c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), colour);
             }
@@ -128,15 +127,15 @@ void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
             if (s.spalte > kZeroLine) ++s.zschwarz;
             if (s.spalte > s.hoch) s.hoch = s.spalte;
             if (s.spalte < s.tief) s.tief = s.spalte;
-            c.lfrot.text = numberToText(s.zrot);
-            c.lfschwarz.text = numberToText(s.zschwarz);
-            c.ltief.text = numberToText(std::abs(s.tief / 2.0 - 50));
-            c.lhoch.text = numberToText(s.hoch / 2.0 - 50);
+            writeNumber(c.lfrot.text, s.zrot);
+            writeNumber(c.lfschwarz.text, s.zschwarz);
+            writeNumber(c.ltief.text, std::abs(s.tief / 2.0 - 50));
+            writeNumber(c.lhoch.text, s.hoch / 2.0 - 50);
             if (s.spalte == kZeroLine) {
                 ++s.beruehrung;
-                c.ltouch.text = numberToText(s.beruehrung);
+                writeNumber(c.ltouch.text, s.beruehrung);
             }
-            c.lende.text = numberToText(s.spalte / 2.0 - 50);
+            writeNumber(c.lende.text, s.spalte / 2.0 - 50);
         }
 
         if (c.Option1.isSelected(kModeRun)) continue;

@@ -1,0 +1,60 @@
+// A 32,000-throw "Durchlauf" through the window model, against a bare loop that
+// only draws and classifies the same numbers.
+
+#include <benchmark/benchmark.h>
+
+#include "bench/RatioReporter.h"
+#include "core/Random.h"
+#include "core/SeriesState.h"
+#include "ui/Form1.h"
+
+namespace {
+
+class QuietPlatform final : public kalvor::Platform {
+public:
+    kalvor::Answer askYesNo(const std::string&, const std::string&) override { return kalvor::Answer::Yes; }
+    kalvor::Answer askYesNoCancel(const std::string&, const std::string&) override { return kalvor::Answer::No; }
+    void inform(const std::string&, const std::string&) override {}
+    std::string programDirectory() override { return "."; }
+    std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
+    kalvor::NumberFormat numberFormat() override { return {}; }
+    void quit() override {}
+};
+
+constexpr int kThrows = 32000;
+
+void Engine_baseline(benchmark::State& st) {
+    const auto farbe = kalvor::wheelColours();
+    kalvor::ClockRandom random;
+    for (auto _ : st) {
+        int red = 0, black = 0;
+        for (int i = 0; i < kThrows; ++i) {
+            random.seedFromClock();
+            const int zahl = static_cast<int>(random.next() * 37.0);
+            red += farbe[static_cast<size_t>(zahl)] == kalvor::kRed;
+            black += farbe[static_cast<size_t>(zahl)] == kalvor::kBlack;
+        }
+        benchmark::DoNotOptimize(red + black);
+    }
+}
+BENCHMARK(Engine_baseline)->Unit(benchmark::kMillisecond);
+
+void Engine(benchmark::State& st) {
+    QuietPlatform platform;
+    kalvor::ClockRandom random;
+    for (auto _ : st) {
+        st.PauseTiming();
+        kalvor::Form1 form(platform, random);
+        form.Form_Load();
+        form.controls().Option1.select(1);
+        form.controls().textanzahl.setText(std::to_string(kThrows));
+        st.ResumeTiming();
+        form.controls().okstart.click();
+        benchmark::DoNotOptimize(form.state().akut);
+    }
+}
+BENCHMARK(Engine)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) { return kalvor::bench::runWithRatios(argc, argv); }
