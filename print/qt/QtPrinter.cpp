@@ -7,6 +7,8 @@
 #include <QPrinterInfo>
 #include <QRectF>
 
+#include <algorithm>
+
 namespace kalvor {
 
 namespace {
@@ -79,7 +81,7 @@ void QtPrinter::setEmphasis(Emphasis which, bool on) {
 }
 
 void QtPrinter::moveToColumn(int column) {
-    const qreal target = (column - 1) * QFontMetricsF(plainFont(), &printer_).averageCharWidth();
+    const qreal target = std::max(column - 1, 0) * QFontMetricsF(plainFont(), &printer_).averageCharWidth();
     if (x_ > target + kSamePosition) endLine();
     x_ = target;
 }
