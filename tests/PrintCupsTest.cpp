@@ -11,8 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QPushButton>
+#include <QLineEdit>
 #include <QPrinterInfo>
 #include <QThread>
 #include <QWidget>
@@ -24,17 +23,23 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <optional>
 
 #include "print/Printing.h"
 #include "print/qt/QtPrinter.h"
 #include "tests/Fakes.h"
+#include "tests/MessageBoxes.h"
+#include "ui/Form1View.h"
+#include "ui/QtPlatform.h"
 #include "tests/QtPrintTestSupport.h"
 #include "ui/Form1.h"
 
 using namespace kalvor;
 using kalvor::testing::commandOutput;
-using kalvor::testing::FakePlatform;
+using kalvor::testing::BoxAnswers;
+using kalvor::testing::NumberSequence;
+using kalvor::testing::SeenBox;
 using kalvor::testing::pdfLines;
 
 namespace {
@@ -72,51 +77,71 @@ std::optional<std::string> printedFile(const QDateTime& since, const std::functi
 
 class ThroughCups : public ::testing::Test {
 protected:
+    // The program's own window, with a finished series of 100 throws.
     ThroughCups() {
-        // A stand-in for the main window, grabbed as the program grabs its window.
-        window.resize(640, 480);
-        auto* prompt = new QLabel(QStringLiteral("Anzahl der gewünschten Würfe eingeben"), &window);
-        prompt->setGeometry(20, 20, 400, 30);
-        auto* button = new QPushButton(QStringLiteral("Druck"), &window);
-        button->setGeometry(20, 400, 100, 30);
-        c.okdruck.enabled = true;
-        c.text.text = standardPrompt();
-        s.anzahl = 100;
-        s.akut = 100;
-        platform.answer = Answer::No;
+        form.Form_Load();
+        view = std::make_unique<Form1View>(form);
+        window = view.get();
+        printer.setDialogParent(view.get());
+        platform.setWindow(view.get());
+        view->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        QTest::keyClicks(view->findChild<QLineEdit*>(QStringLiteral("textanzahl")), QStringLiteral("100"));
+        click("Option1_1");
+        click("okstart");
     }
 
-    QWidget window;
-    FakePlatform platform;
-    Controls c;
-    SeriesState s;
-    QtPrinter printer{[this] { return window.grab().toImage(); }};
-    Printing printing{c, s, platform, printer};
+    void click(const char* name) {
+        QWidget* w = view->findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_NE(w, nullptr) << name;
+        QTest::mouseClick(w, Qt::LeftButton);
+    }
+
+    QtPlatform platform;
+    NumberSequence numbers;
+    Form1 form{platform, numbers};
+    Form1View* window = nullptr;
+    QtPrinter printer{[this] { return window ? window->grab().toImage() : QImage(); }};
+    Printing printing{form.controls(), form.state(), platform, printer};
+    std::unique_ptr<Form1View> view;
 };
+
+const QString kQuestion = QStringLiteral("Sollen die Druckereinstellungen noch geändert werden ?");
 
 }  // namespace
 
-TEST_F(ThroughCups, ValuePageAndWindowCopyArePrinted) {
+TEST_F(ThroughCups, DruckAndCopyInTheWindowArePrinted) {
     ASSERT_FALSE(QPrinterInfo::availablePrinters().isEmpty()) << "no queue: run scripts/cups-queue.sh";
     EXPECT_EQ(printer.device().outputFormat(), QPrinter::NativeFormat);
+    ASSERT_EQ(form.state().akut, 100);
     // File times have a resolution of a second.
     const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
 
-    c.okdruck.click();
-    c.okcopy.click();
-    EXPECT_TRUE(platform.notices.empty()) << platform.notices.front();
+    BoxAnswers answers{QMessageBox::No, QMessageBox::No};
+    click("okdruck");
+    click("okcopy");
+    ASSERT_EQ(answers.seen.size(), 2u);
+    EXPECT_EQ(answers.seen[0].title, QStringLiteral(" Ausdruck Brisel1"));
+    EXPECT_EQ(answers.seen[1].title, QStringLiteral(" Ausdruck Kalvor1"));
+    for (const SeenBox& box : answers.seen) {
+        EXPECT_EQ(box.text, kQuestion);
+        EXPECT_EQ(box.icon, QMessageBox::Question);
+        EXPECT_TRUE(box.yesIsDefault);
+    }
 
     const auto page = printedFile(start, [](const std::string& pdf) {
         return commandOutput("pdftotext -raw '" + pdf + "' -").find("Anzahl Würfe: 100") != std::string::npos;
     });
     ASSERT_TRUE(page) << "no printed value page in " << cupsPdfDirectory().toStdString();
     const auto lines = pdfLines(*page, "-raw");
-    ASSERT_EQ(lines.size(), 5u) << commandOutput("pdftotext -raw '" + *page + "' -");
+    // pdftotext -raw shows every run of blanks as one.
+    ASSERT_EQ(lines.size(), 4u) << commandOutput("pdftotext -raw '" + *page + "' -");
     EXPECT_TRUE(lines[0].starts_with("Datum: ")) << lines[0];
     EXPECT_NE(lines[0].find("dorem 02.1"), std::string::npos) << lines[0];
-    EXPECT_EQ(lines[3], "Anzahl Würfe: 100");
-    EXPECT_EQ(lines[4], "Anzahl akut : 100");
-    // The closing note of the test run shows what the printer received.
+    EXPECT_EQ(lines[1], "Der Computer erzeugt die Zahlen... / *** ENDE ***");
+    EXPECT_EQ(lines[2], "Anzahl Würfe: 100");
+    EXPECT_EQ(lines[3], "Anzahl akut : 100");
+    // The test log shows what the printer received.
     std::cout << "Printed page (" << *page << "):\n" << commandOutput("pdftotext -layout '" + *page + "' -");
 
     const auto copy = printedFile(start, [](const std::string& pdf) {
@@ -128,20 +153,28 @@ TEST_F(ThroughCups, ValuePageAndWindowCopyArePrinted) {
     EXPECT_NE(*page, *copy);
     QFile::remove(QString::fromStdString(*page));
     QFile::remove(QString::fromStdString(*copy));
+    // Printing leaves the series as it was.
+    EXPECT_EQ(form.state().akut, 100);
+    EXPECT_EQ(form.controls().lakut.text, "100");
 }
 
 TEST_F(ThroughCups, NoPrintSystemMeansAMessageAndNothingPrinted) {
     ASSERT_TRUE(QPrinterInfo::availablePrinters().isEmpty()) << "run with CUPS_SERVER pointing nowhere";
+    SeriesState& s = form.state();
     s.zeichen = "z";
     s.druckzeile = "d";
-    c.okdruck.click();
-    c.okcopy.click();
-    ASSERT_EQ(platform.notices.size(), 2u);
-    EXPECT_EQ(platform.notices[0], " Ausdruck Brisel1|" + std::string(kNoPrinterMessage));
-    EXPECT_EQ(platform.notices[1], " Ausdruck Kalvor1|" + std::string(kNoPrinterMessage));
+    BoxAnswers answers{QMessageBox::No, QMessageBox::Ok, QMessageBox::No, QMessageBox::Ok};
+    click("okdruck");
+    click("okcopy");
+    ASSERT_EQ(answers.seen.size(), 4u);
+    EXPECT_EQ(answers.seen[1].title, QStringLiteral(" Ausdruck Brisel1"));
+    EXPECT_EQ(answers.seen[1].text, QString::fromUtf8(kNoPrinterMessage.data(), static_cast<qsizetype>(kNoPrinterMessage.size())));
+    EXPECT_EQ(answers.seen[1].icon, QMessageBox::Warning);
+    EXPECT_EQ(answers.seen[3].title, QStringLiteral(" Ausdruck Kalvor1"));
     EXPECT_EQ(s.zeichen, "z");
     EXPECT_EQ(s.druckzeile, "d");
     EXPECT_EQ(s.akut, 100);
+    EXPECT_TRUE(form.controls().okdruck.enabled);
 }
 
 int main(int argc, char** argv) {
