@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QImage>
 #include <QPushButton>
 #include <QTest>
 
@@ -19,6 +20,8 @@
 #include "core/Random.h"
 #include "import/ImportPanel.h"
 #include "import/LocalFileSystem.h"
+#include "print/Printing.h"
+#include "print/qt/QtPrinter.h"
 #include "ui/Form1.h"
 #include "ui/Form1View.h"
 
@@ -54,15 +57,22 @@ bool waitForFirstPaint(const PaintCounter& counter) {
 
 // The program's wiring, as main() does it.
 struct Program {
-    Program() : form(platform, random), panel(form.controls(), form.state(), platform, disk) {
+    Program()
+        : form(platform, random),
+          panel(form.controls(), form.state(), platform, disk),
+          printer([this] { return view ? view->grab().toImage() : QImage(); }),
+          printing(form.controls(), form.state(), platform, printer) {
         form.Form_Load();
         view = std::make_unique<kalvor::Form1View>(form);
+        printer.setDialogParent(view.get());
     }
     QuietPlatform platform;
     kalvor::ClockRandom random;
     kalvor::LocalFileSystem disk;
     kalvor::Form1 form;
     kalvor::ImportPanel panel;
+    kalvor::QtPrinter printer;
+    kalvor::Printing printing;
     std::unique_ptr<kalvor::Form1View> view;
 };
 

@@ -1,0 +1,149 @@
+#include "print/qt/QtPrinter.h"
+
+#include <QDate>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPrintDialog>
+#include <QPrinterInfo>
+#include <QRectF>
+
+#include <algorithm>
+
+namespace kalvor {
+
+namespace {
+
+constexpr qreal kDefaultPointSize = 12;
+// Device units below which two positions count as the same.
+constexpr qreal kSamePosition = 0.01;
+
+}  // namespace
+
+QtPrinter::QtPrinter(WindowPicture windowPicture, QWidget* dialogParent)
+    : windowPicture_(std::move(windowPicture)),
+      dialogParent_(dialogParent),
+      printer_(QPrinter::HighResolution),
+      locale_(QLocale::system()),
+      font_(QFontDatabase::systemFont(QFontDatabase::GeneralFont)) {
+    font_.setPointSizeF(kDefaultPointSize);
+}
+
+QtPrinter::~QtPrinter() {
+    if (painter_.isActive()) painter_.end();
+}
+
+void QtPrinter::showDialog() {
+    QPrintDialog dialog(&printer_, dialogParent_);
+    dialog.exec();
+}
+
+PrintJob QtPrinter::beginDocument(const std::string& jobName) {
+    if (painter_.isActive()) painter_.end();
+    const bool toFile = printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty();
+    if (!toFile) {
+        const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
+        if (printers.isEmpty()) return PrintJob::NoPrinter;
+        // A printer that came after the start, or the chosen one has gone: take the default.
+        if (printer_.outputFormat() == QPrinter::PdfFormat || !printer_.isValid()) {
+            const QPrinterInfo fallback = QPrinterInfo::defaultPrinter();
+            printer_.setPrinterName(fallback.isNull() ? printers.front().printerName() : fallback.printerName());
+        }
+    }
+    printer_.setDocName(QString::fromStdString(jobName));
+    if (!painter_.begin(&printer_)) return PrintJob::Failed;
+    font_.setBold(false);
+    font_.setUnderline(false);
+    painter_.setFont(font_);
+    painter_.setPen(Qt::black);
+    x_ = 0;
+    lineTop_ = 0;
+    return PrintJob::Started;
+}
+
+bool QtPrinter::endDocument() { return painter_.isActive() && painter_.end(); }
+
+QFont QtPrinter::plainFont() const {
+    QFont plain = font_;
+    plain.setBold(false);
+    plain.setUnderline(false);
+    return plain;
+}
+
+void QtPrinter::setFontSize(float points) {
+    if (points > 0) font_.setPointSizeF(static_cast<qreal>(points));
+    if (painter_.isActive()) painter_.setFont(font_);
+}
+
+void QtPrinter::setEmphasis(Emphasis which, bool on) {
+    if (which == Emphasis::First) font_.setBold(on);
+    else font_.setUnderline(on);
+    if (painter_.isActive()) painter_.setFont(font_);
+}
+
+void QtPrinter::moveToColumn(int column) {
+    const qreal target = std::max(column - 1, 0) * QFontMetricsF(plainFont(), &printer_).averageCharWidth();
+    if (x_ > target + kSamePosition) endLine();
+    x_ = target;
+}
+
+void QtPrinter::print(const QString& text) {
+    if (!painter_.isActive()) return;
+    const QFontMetricsF baseLine(plainFont(), &printer_);
+    const QFontMetricsF metrics(font_, &printer_);
+    const qreal right = printer_.width();
+    const qreal start = x_;
+    QString rest = text;
+    // What runs past the right edge goes on in the next line from the same column,
+    // broken at a blank where there is one: a long prompt stays readable.
+    while (x_ + metrics.horizontalAdvance(rest) > right + kSamePosition && rest.size() > 1) {
+        qsizetype fits = 1;
+        while (fits < rest.size() && x_ + metrics.horizontalAdvance(rest.left(fits + 1)) <= right) ++fits;
+        const qsizetype blank = rest.lastIndexOf(QLatin1Char(' '), fits);
+        const qsizetype cut = blank > 0 ? blank : fits;
+        painter_.drawText(QPointF(x_, lineTop_ + baseLine.ascent()), rest.left(cut));
+        rest = rest.mid(blank > 0 ? cut + 1 : cut);
+        endLine();
+        x_ = start;
+        if (x_ + metrics.horizontalAdvance(rest.left(1)) > right) x_ = 0;
+    }
+    painter_.drawText(QPointF(x_, lineTop_ + baseLine.ascent()), rest);
+    x_ += metrics.horizontalAdvance(rest);
+}
+
+void QtPrinter::printText(const std::string& text) { print(QString::fromStdString(text)); }
+
+void QtPrinter::printNumber(double value) {
+    QLocale general = locale_;
+    general.setNumberOptions(QLocale::OmitGroupSeparator);
+    if (value == 0) value = 0;  // no "-0"
+    const QString digits = general.toString(value, 'g', 15);
+    print(value < 0 ? digits : QLatin1Char(' ') + digits);
+}
+
+void QtPrinter::printDate() {
+    const QDate today = QDate::currentDate();
+    print(dateFormat_.isEmpty() ? locale_.toString(today, QLocale::ShortFormat) : locale_.toString(today, dateFormat_));
+}
+
+void QtPrinter::endLine() {
+    const qreal spacing = QFontMetricsF(plainFont(), &printer_).lineSpacing();
+    x_ = 0;
+    lineTop_ += spacing;
+    // A page too short for the next line goes on on a new one.
+    if (painter_.isActive() && lineTop_ + spacing > printer_.height()) {
+        printer_.newPage();
+        lineTop_ = 0;
+    }
+}
+
+void QtPrinter::printWindowPicture() {
+    if (!painter_.isActive() || !windowPicture_) return;
+    const QImage picture = windowPicture_();
+    if (picture.isNull()) return;
+    const QSizeF page(printer_.width(), printer_.height());
+    const QSizeF fitted = QSizeF(picture.size()).scaled(page, Qt::KeepAspectRatio);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter_.drawImage(QRectF(QPointF(0, 0), fitted), picture);
+}
+
+}  // namespace kalvor
