@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "import/FieldReader.h"
+#include "tests/FakeFileSystem.h"
 
 using namespace kalvor;
 
@@ -52,4 +53,18 @@ TEST(FieldReader, ReadErrorEndsTheFieldsAndIsReported) {
     FieldReader reader(in);
     EXPECT_FALSE(reader.next());
     EXPECT_TRUE(reader.failed());
+}
+
+TEST(FieldReader, ReadErrorMidwayKeepsTheFieldsBeforeIt) {
+    // The disk fails after a comma, and after a CR whose LF is looked for.
+    for (const char* bytes : {"Spielbank\r\n17,", "Spielbank\r\n17\r"}) {
+        SCOPED_TRACE(bytes);
+        kalvor::testing::FailingStream in(bytes);
+        FieldReader reader(in);
+        EXPECT_EQ(reader.next(), "Spielbank");
+        EXPECT_EQ(reader.next(), "17");
+        EXPECT_FALSE(reader.next());
+        EXPECT_TRUE(reader.failed());
+        EXPECT_FALSE(reader.next());
+    }
 }
