@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <unistd.h>
 
@@ -35,6 +34,7 @@
 #include "import/ImportPanel.h"
 #include "import/LocalFileSystem.h"
 #include "tests/Fakes.h"
+#include "tests/MessageBoxes.h"
 #include "ui/Form1View.h"
 #include "ui/LayoutTable.h"
 #include "ui/QtPlatform.h"
@@ -45,7 +45,9 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 QT_END_NAMESPACE
 
 using namespace kalvor;
+using kalvor::testing::BoxAnswers;
 using kalvor::testing::NumberSequence;
+using kalvor::testing::SeenBox;
 
 namespace {
 
@@ -67,29 +69,6 @@ QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static
 
 QColor bgr(Colour c) {
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
-}
-
-struct SeenBox {
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    bool yesIsDefault = false;
-};
-
-// Answers the next modal message box with `button` as soon as it is open.
-void answerNextBox(QMessageBox::StandardButton button, SeenBox* seen) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, button, seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        timer->stop();
-        timer->deleteLater();
-        seen->title = box->windowTitle();
-        seen->text = box->text();
-        seen->icon = box->icon();
-        seen->yesIsDefault = box->defaultButton() == box->button(QMessageBox::Yes);
-        QTest::mouseClick(box->button(button), Qt::LeftButton);
-    });
-    timer->start(10);
 }
 
 class WindowTest : public ::testing::Test {
@@ -261,12 +240,12 @@ TEST_F(WindowTest, ARunThroughTheRealWidgetsAndItsReset) {
     EXPECT_EQ(chart.pixelColor(1 + 94, 1 + 200), QColor(0, 0, 0));         // throw 100
 
     // No keeps everything; Yes resets through the real question box.
-    SeenBox seen;
-    answerNextBox(QMessageBox::No, &seen);
+    BoxAnswers answers{QMessageBox::No, QMessageBox::Yes};
     click("okabbrechen");
     EXPECT_EQ(labelText("lakut"), QStringLiteral("100"));
-    answerNextBox(QMessageBox::Yes, &seen);
     click("okabbrechen");
+    ASSERT_EQ(answers.seen.size(), 2u);
+    const SeenBox& seen = answers.seen[1];
     EXPECT_EQ(seen.title, QStringLiteral(" Abbruch"));
     EXPECT_EQ(seen.text, QStringLiteral("Abbruch bitte bestätigen !     "));
     EXPECT_EQ(seen.icon, QMessageBox::Question);
@@ -380,13 +359,12 @@ TEST_F(WindowTest, PanelsCoverTheirAreasAndEndeClosesTheWindow) {
     form.controls().Frame1.visible = false;
     view->sync();
 
-    SeenBox seen;
-    answerNextBox(QMessageBox::No, &seen);
+    BoxAnswers answers{QMessageBox::No, QMessageBox::Yes};
     click("okende");
     EXPECT_TRUE(view->isVisible());
-    EXPECT_EQ(seen.title, QStringLiteral(" Beenden"));
-    EXPECT_EQ(seen.text, QStringLiteral("Soll das Programm beendet werden ?     "));
-    answerNextBox(QMessageBox::Yes, &seen);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].title, QStringLiteral(" Beenden"));
+    EXPECT_EQ(answers.seen[0].text, QStringLiteral("Soll das Programm beendet werden ?     "));
     click("okende");
     EXPECT_FALSE(view->isVisible());
 }
