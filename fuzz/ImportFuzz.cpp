@@ -1,0 +1,81 @@
+// The whole import of any file through the panel's "OK", then its replay: the file
+// imports or is refused cleanly, the list is exactly as long as the count says,
+// and no throw reaches beyond it.
+
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "core/Controls.h"
+#include "core/Platform.h"
+#include "core/Random.h"
+#include "core/SeriesState.h"
+#include "core/ThrowEngine.h"
+#include "import/ImportPanel.h"
+
+namespace {
+
+// One directory "/" holding one file, the same bytes at every opening.
+class OneFile final : public kalvor::FileSystem {
+public:
+    explicit OneFile(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::vector<std::string> drives() override { return {"/"}; }
+    std::optional<std::vector<std::string>> subdirectories(const std::string&) override {
+        return std::vector<std::string>{};
+    }
+    std::optional<std::vector<std::string>> files(const std::string&) override {
+        return std::vector<std::string>{"p.txt"};
+    }
+    std::unique_ptr<std::istream> open(const std::string&) override {
+        return std::make_unique<std::istringstream>(bytes_);
+    }
+    std::string currentDirectory() override { return "/"; }
+
+private:
+    std::string bytes_;
+};
+
+class QuietPlatform final : public kalvor::Platform {
+public:
+    kalvor::Answer askYesNo(const std::string&, const std::string&) override { return kalvor::Answer::Yes; }
+    kalvor::Answer askYesNoCancel(const std::string&, const std::string&) override { return kalvor::Answer::No; }
+    void inform(const std::string&, const std::string&) override {}
+    std::string programDirectory() override { return "/"; }
+    std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
+    kalvor::NumberFormat numberFormat() override { return {}; }
+    void quit() override {}
+};
+
+class NoRandom final : public kalvor::RandomPort {
+public:
+    void seedFromClock() override {}
+    float next() override { __builtin_trap(); }  // an imported series never draws
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    OneFile file(std::string(reinterpret_cast<const char*>(data), size));
+    QuietPlatform platform;
+    kalvor::Controls controls;
+    kalvor::SeriesState state;
+    state.load();
+    kalvor::ImportPanel panel(controls, state, platform, file);
+    controls.okextern.click();
+    controls.File1.click(0);
+    controls.okexternok.click();
+    if (state.extern_ == 0) {
+        if (state.permPresent) __builtin_trap();
+        return 0;
+    }
+    if (!state.permPresent || state.perm.size() != static_cast<size_t>(state.zeilen) + 21) __builtin_trap();
+
+    // Replay past the end of the list: the series stops at its last element.
+    NoRandom random;
+    state.anzahl = state.zeilen + 100;
+    controls.Option1.select(1);
+    kalvor::okstart_Click(state, controls, random);
+    if (state.akut > state.zeilen + 20 || controls.okstart.enabled) __builtin_trap();
+    return 0;
+}
