@@ -223,6 +223,9 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         if (row.framed) {
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             label->setLineWidth(1);
+            // Text starts just inside the border, not half a character in, so the
+            // prompt's lines keep the width the layout gives them.
+            label->setIndent(1);
         }
         setColours(label, QPalette::Window, QPalette::WindowText, row.background, row.foreground);
         if (Label* model = c_.label(row.name)) labels_.emplace_back(model, label);
