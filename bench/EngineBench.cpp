@@ -3,7 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "bench/QuietPlatform.h"
+#include "tests/Fakes.h"
 #include "bench/RatioReporter.h"
 #include "core/Random.h"
 #include "core/SeriesState.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-using kalvor::bench::QuietPlatform;
+using kalvor::testing::FakePlatform;
 
 constexpr int kThrows = 32000;
 
@@ -32,7 +32,7 @@ void Engine_baseline(benchmark::State& st) {
 BENCHMARK(Engine_baseline)->Unit(benchmark::kMillisecond);
 
 void Engine(benchmark::State& st) {
-    QuietPlatform platform;
+    FakePlatform platform;
     kalvor::ClockRandom random;
     for (auto _ : st) {
         st.PauseTiming();

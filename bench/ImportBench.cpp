@@ -13,7 +13,7 @@
 #include <random>
 #include <string>
 
-#include "bench/QuietPlatform.h"
+#include "tests/Fakes.h"
 #include "bench/RatioReporter.h"
 #include "core/Random.h"
 #include "import/ImportPanel.h"
@@ -70,7 +70,7 @@ void Import_baseline(benchmark::State& st) {
 BENCHMARK(Import_baseline)->Unit(benchmark::kMillisecond);
 
 void Import(benchmark::State& st) {
-    kalvor::bench::QuietPlatform platform;
+    kalvor::testing::FakePlatform platform;
     kalvor::ClockRandom random;
     kalvor::LocalFileSystem disk;
     kalvor::Form1 form(platform, random);

@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "bench/QuietPlatform.h"
+#include "tests/Fakes.h"
 #include "bench/RatioReporter.h"
 #include "core/Random.h"
 #include "import/ImportPanel.h"
@@ -27,7 +27,7 @@
 
 namespace {
 
-using kalvor::bench::QuietPlatform;
+using kalvor::testing::FakePlatform;
 
 constexpr int kThrows = 32000;
 
@@ -66,7 +66,7 @@ struct Program {
         view = std::make_unique<kalvor::Form1View>(form);
         printer.setDialogParent(view.get());
     }
-    QuietPlatform platform;
+    FakePlatform platform;
     kalvor::ClockRandom random;
     kalvor::LocalFileSystem disk;
     kalvor::Form1 form;

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "core/Controls.h"
-#include "core/Platform.h"
 #include "core/Random.h"
 #include "core/SeriesState.h"
 #include "core/ThrowEngine.h"
 #include "import/ImportPanel.h"
+#include "tests/Fakes.h"
 
 namespace {
 
@@ -36,17 +36,6 @@ private:
     std::string bytes_;
 };
 
-class QuietPlatform final : public kalvor::Platform {
-public:
-    kalvor::Answer askYesNo(const std::string&, const std::string&) override { return kalvor::Answer::Yes; }
-    kalvor::Answer askYesNoCancel(const std::string&, const std::string&) override { return kalvor::Answer::No; }
-    void inform(const std::string&, const std::string&) override {}
-    std::string programDirectory() override { return "/"; }
-    std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
-    kalvor::NumberFormat numberFormat() override { return {}; }
-    void quit() override {}
-};
-
 class NoRandom final : public kalvor::RandomPort {
 public:
     void seedFromClock() override {}
@@ -57,7 +46,7 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     OneFile file(std::string(reinterpret_cast<const char*>(data), size));
-    QuietPlatform platform;
+    kalvor::testing::FakePlatform platform;
     kalvor::Controls controls;
     kalvor::SeriesState state;
     state.load();
