@@ -369,6 +369,28 @@ TEST_F(WindowTest, PanelsCoverTheirAreasAndEndeClosesTheWindow) {
     EXPECT_FALSE(view->isVisible());
 }
 
+TEST_F(WindowTest, AHandlerThatRunsOutOfMemoryIsReportedAndTheWindowGoesOn) {
+    QTest::keyClicks(find("textanzahl"), QStringLiteral("5"));
+    CommandButton& info = form.controls().okinfo;
+    const auto original = info.onClick;
+    info.onClick = [&] {
+        info.caption = "halb";
+        throw std::bad_alloc();
+    };
+    BoxAnswers answers{QMessageBox::Ok};
+    click("okinfo");
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].text, qs(kOutOfMemoryMessage));
+    EXPECT_EQ(answers.seen[0].icon, QMessageBox::Warning);
+    // What the handler did before it failed is shown; the rest of the window is as it was.
+    EXPECT_EQ(find<QPushButton>("okinfo")->text(), QStringLiteral("halb"));
+    EXPECT_EQ(find<QLineEdit>("textanzahl")->text(), QStringLiteral("5"));
+    info.onClick = original;
+    info.caption = "Info";
+    click("okstart");
+    EXPECT_EQ(labelText("lakut"), QStringLiteral("1"));
+}
+
 TEST_F(WindowTest, ImportListsShowTheModelAndForwardTheUsersPicks) {
     Controls& c = form.controls();
     std::vector<std::string> events;

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +21,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <new>
 
 namespace kalvor {
 
@@ -243,10 +245,7 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         button->setAutoDefault(false);
         CommandButton* model = c_.button(row.name);
         buttons_.emplace_back(model, button);
-        connect(button, &QPushButton::clicked, this, [this, model] {
-            model->click();
-            sync();
-        });
+        connect(button, &QPushButton::clicked, this, [this, model] { handle([model] { model->click(); }); });
         return button;
     }
     case ControlKind::TextBox: {
@@ -256,10 +255,8 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         TextBox* model = c_.textBox(row.name);
         textBoxes_.emplace_back(model, edit);
         // Only the user's edits: the box may empty itself at once in its change handler.
-        connect(edit, &QLineEdit::textEdited, this, [this, model](const QString& text) {
-            model->setText(text.toStdString());
-            sync();
-        });
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, model](const QString& text) { handle([&] { model->setText(text.toStdString()); }); });
         return edit;
     }
     case ControlKind::OptionButton: {
@@ -270,10 +267,7 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         const int index = row.name.back() - '0';
         options_[static_cast<size_t>(index)] = radio;
         // Also when already selected: the mode handler runs on every click.
-        connect(radio, &QRadioButton::clicked, this, [this, index] {
-            c_.Option1.select(index);
-            sync();
-        });
+        connect(radio, &QRadioButton::clicked, this, [this, index] { handle([&] { c_.Option1.select(index); }); });
         return radio;
     }
     case ControlKind::Frame:
@@ -283,27 +277,22 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         return frame_;
     case ControlKind::DriveList:
         drives_ = new QComboBox(parent);
-        connect(drives_, &QComboBox::activated, this, [this](int index) {
-            c_.Drive1.choose(index);
-            sync();
-        });
+        connect(drives_, &QComboBox::activated, this,
+                [this](int index) { handle([&] { c_.Drive1.choose(index); }); });
         return drives_;
     case ControlKind::DirList:
         dirs_ = new QListWidget(parent);
         // Double-click or Enter opens an entry, whatever the desktop's single-click setting.
         dirs_->installEventFilter(this);
-        connect(dirs_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-            c_.Dir1.open(dirs_->row(item));
-            sync();
-        });
+        connect(dirs_, &QListWidget::itemDoubleClicked, this,
+                [this](QListWidgetItem* item) { handle([&] { c_.Dir1.open(dirs_->row(item)); }); });
         return dirs_;
     case ControlKind::FileList:
         files_ = new QListWidget(parent);
         files_->viewport()->installEventFilter(this);
         connect(files_, &QListWidget::currentRowChanged, this, [this](int index) {
             if (syncing_ || index < 0) return;
-            c_.File1.click(index);
-            sync();
+            handle([&] { c_.File1.click(index); });
         });
         return files_;
     case ControlKind::InfoBox:
@@ -315,6 +304,29 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         return info_;
     }
     return new QWidget(parent);
+}
+
+void Form1View::handle(const std::function<void()>& handler) {
+    // Qt must never see an exception: one that passed through a slot would end the
+    // program and the series with it. What the handler changed before it failed stays;
+    // the window mirrors that and stays usable.
+    const char* failure = nullptr;
+    try {
+        handler();
+    } catch (const std::bad_alloc&) {
+        failure = kOutOfMemoryMessage;
+    } catch (...) {
+        failure = kHandlerFailedMessage;
+    }
+    sync();
+    if (!failure) return;
+    try {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral(" Kalvor 1"), QString::fromUtf8(failure),
+                        QMessageBox::Ok, this);
+        box.exec();
+    } catch (...) {
+        // Not even the message could be shown; the window goes on as it is.
+    }
 }
 
 QWidget* Form1View::control(std::string_view name) const {
@@ -391,18 +403,15 @@ bool Form1View::eventFilter(QObject* watched, QEvent* event) {
     if (dirs_ && watched == dirs_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && dirs_->currentRow() >= 0) {
-            c_.Dir1.open(dirs_->currentRow());
-            sync();
+            const int row = dirs_->currentRow();
+            handle([&] { c_.Dir1.open(row); });
             return true;
         }
     }
     // A click on the empty part of the file list is a click without a file.
     if (files_ && watched == files_->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (!files_->itemAt(mouse->position().toPoint())) {
-            c_.File1.click(-1);
-            sync();
-        }
+        if (!files_->itemAt(mouse->position().toPoint())) handle([this] { c_.File1.click(-1); });
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -29,6 +30,11 @@ namespace kalvor {
 
 class ChartWidget;
 
+inline constexpr const char* kOutOfMemoryMessage =
+    "Für diesen Schritt reicht der Arbeitsspeicher nicht. Er wurde abgebrochen; das Programm läuft weiter.";
+inline constexpr const char* kHandlerFailedMessage =
+    "Dieser Schritt konnte nicht ausgeführt werden. Er wurde abgebrochen; das Programm läuft weiter.";
+
 class Form1View final : public QWidget {
 public:
     explicit Form1View(Form1& form, QWidget* parent = nullptr);
@@ -43,6 +49,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Runs one user event's handler behind the window's only exception barrier, then
+    // mirrors the model into the widgets.
+    void handle(const std::function<void()>& handler);
     QWidget* build(const LayoutRow& row, QWidget* parent);
     void syncLists();
 
