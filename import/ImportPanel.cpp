@@ -109,18 +109,38 @@ void ImportPanel::okexternabbruch_Click() {
 }
 
 void ImportPanel::okexternok_Click() {
+    // Without a selection there is only the directory, which is never read as a file.
+    const std::string name = controls_.File1.selectedName();
+    importPath(name.empty() ? std::string() : childPath(controls_.Dir1.path, name));
+}
+
+PermanenceRead::Outcome ImportPanel::importFile(const std::string& path) {
+    okextern_Click();
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == 0 ? "/" : path.substr(0, slash == std::string::npos ? 0 : slash);
+    const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    // A directory that cannot be listed leaves the lists where they were; the file is
+    // still read, as the user named it.
+    if (moveDirectory(dir)) {
+        controls_.Drive1.current = driveHolding(controls_.Drive1.items, controls_.Dir1.path);
+        FileList& list = controls_.File1;
+        const auto it = std::find(list.items.begin(), list.items.end(), name);
+        if (it != list.items.end()) list.click(static_cast<int>(it - list.items.begin()));
+    }
+    return importPath(path);
+}
+
+PermanenceRead::Outcome ImportPanel::importPath(const std::string& path) {
     Controls& c = controls_;
     state_.zeilen = 0;
-    // Without a selection there is only the directory, which is never read as a file.
-    const std::string name = c.File1.selectedName();
-    PermanenceRead file = name.empty() ? PermanenceRead{} : readPermanence(files_, childPath(c.Dir1.path, name));
+    PermanenceRead file = path.empty() ? PermanenceRead{} : readPermanence(files_, path);
     switch (file.outcome) {
         case PermanenceRead::Outcome::Empty:
         case PermanenceRead::Outcome::NotPermanence:
-            return;
+            return file.outcome;
         case PermanenceRead::Outcome::Unreadable:
             platform_.inform(std::string(kImportFailedMessage), std::string(kImportTitle));
-            return;
+            return file.outcome;
         case PermanenceRead::Outcome::Read:
             break;
     }
@@ -138,6 +158,7 @@ void ImportPanel::okexternok_Click() {
     c.Frame1.visible = false;
     c.okextern.enabled = false;
     c.okabbrechen.enabled = true;
+    return file.outcome;
 }
 
 void ImportPanel::Drive1_Change() {

@@ -11,6 +11,7 @@
 #include "core/Platform.h"
 #include "core/SeriesState.h"
 #include "import/FileSystem.h"
+#include "import/Permanence.h"
 
 namespace kalvor {
 
@@ -40,7 +41,15 @@ public:
     void Dir1_Open(int index);
     void File1_Click();
 
+    // A file named outside the panel (the command line, a drop, the report): opens the
+    // panel, shows the file's directory with the file selected, and imports it as "OK"
+    // does, with the same messages and refusals. path is absolute.
+    PermanenceRead::Outcome importFile(const std::string& path);
+
 private:
+    // The import behind "OK" for the file at path; what the reader found.
+    PermanenceRead::Outcome importPath(const std::string& path);
+
     // Shows dir in Dir1, which moves File1; false, with nothing changed, when dir
     // cannot be read.
     bool moveDirectory(const std::string& dir);

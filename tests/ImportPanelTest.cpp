@@ -159,6 +159,26 @@ TEST_F(Panel, ImportTwiceShowsTheInstructionsOnceAndAbbrRestoresTheStandardPromp
     EXPECT_EQ(c.Dir1.path, disk.cwd);
 }
 
+TEST_F(Panel, AFileNamedOutsideThePanelIsShownSelectedAndImportedAsByOk) {
+    std::ofstream(root / "mnt/notes.txt") << "Kein Kopf\n";
+    EXPECT_EQ(panel().importFile((root / "mnt/notes.txt").string()), PermanenceRead::Outcome::NotPermanence);
+    // Refused as OK refuses it: the panel stays open on the file's directory and drive.
+    EXPECT_TRUE(c.Frame1.visible);
+    EXPECT_EQ(c.text.text, importPrompt());
+    EXPECT_EQ(c.Dir1.path, (root / "mnt").string());
+    EXPECT_EQ(c.Drive1.current, 1);
+    EXPECT_EQ(c.File1.selectedName(), "notes.txt");
+    EXPECT_TRUE(c.okexternok.enabled);
+
+    EXPECT_EQ(panel().importFile((root / "work/c.Txt").string()), PermanenceRead::Outcome::Read);
+    EXPECT_EQ(c.Dir1.path, (root / "work").string());
+    EXPECT_EQ(c.Drive1.current, 0);
+    EXPECT_EQ(c.File1.selectedName(), "c.Txt");
+    EXPECT_FALSE(c.Frame1.visible);
+    EXPECT_EQ(form.state().extern_, 1);
+    EXPECT_EQ(c.textanzahl.text(), "1");
+}
+
 TEST(MountTable, OnlyFileSystemsAUserKeepsFilesOn) {
     std::istringstream table(
         "overlay / overlay rw,relatime 0 0\n"
