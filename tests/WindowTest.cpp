@@ -35,6 +35,7 @@
 #include "import/LocalFileSystem.h"
 #include "tests/Fakes.h"
 #include "tests/MessageBoxes.h"
+#include "tests/TestLocale.h"
 #include "ui/Form1View.h"
 #include "ui/LayoutTable.h"
 #include "ui/QtPlatform.h"
@@ -527,6 +528,7 @@ TEST(QtPlatformTest, NumberFormatFollowsTheLocaleWithAsciiFallback) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    if (!kalvor::testing::takeLocaleFromArguments(argc, argv)) return 1;
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
     return RUN_ALL_TESTS();
 }
