@@ -1,9 +1,9 @@
 #include "core/NumberText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -100,6 +100,44 @@ double numericValue(std::string_view text) {
     return parseDecimal(literal);
 }
 
+namespace {
+
+char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// For a clean decimal literal that from_chars found out of range: true when its
+// magnitude lies below one (an underflow), false when above (an overflow). Decided
+// from the position of the first significant digit and the exponent, without
+// reading the value.
+bool belowOne(std::string_view literal) {
+    long long digitsBeforePoint = 0;  // of the first significant digit, negative after the point
+    bool significant = false;
+    bool afterPoint = false;
+    size_t i = 0;
+    if (i < literal.size() && literal[i] == '-') ++i;
+    for (; i < literal.size() && literal[i] != 'e'; ++i) {
+        const char c = literal[i];
+        if (c == '.') {
+            afterPoint = true;
+        } else if (c != '0' || significant) {
+            significant = true;
+            if (!afterPoint) ++digitsBeforePoint;
+        } else if (afterPoint) {
+            --digitsBeforePoint;
+        }
+    }
+    // The exponent saturates: beyond a billion it decides on its own.
+    long long exponent = 0;
+    bool negative = false;
+    if (i < literal.size()) {
+        ++i;
+        if (i < literal.size() && (literal[i] == '+' || literal[i] == '-')) negative = literal[i++] == '-';
+        for (; i < literal.size(); ++i) exponent = std::min(exponent * 10 + (literal[i] - '0'), 1'000'000'000LL);
+    }
+    return (negative ? -exponent : exponent) + digitsBeforePoint <= 0;
+}
+
+}  // namespace
+
 std::optional<double> strictNumber(std::string_view text, NumberFormat format) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!text.empty() && blank(text.front())) text.remove_prefix(1);
@@ -107,7 +145,7 @@ std::optional<double> strictNumber(std::string_view text, NumberFormat format) {
     if (text.empty()) return std::nullopt;
 
     if (text.size() >= 3 && text[0] == '&') {
-        const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(text[1])));
+        const char kind = asciiUpper(text[1]);
         const int base = kind == 'H' ? 16 : kind == 'O' ? 8 : 0;
         if (base == 0 || text.size() > 2 + 16) return std::nullopt;
         unsigned long long v = 0;
@@ -163,13 +201,13 @@ std::optional<double> strictNumber(std::string_view text, NumberFormat format) {
 
     double value = 0;
     auto [ptr, ec] = std::from_chars(literal.data(), literal.data() + literal.size(), value);
+    if (ptr != literal.data() + literal.size()) return std::nullopt;
+    // Underflow to zero is a number; overflow is not.
     if (ec == std::errc::result_out_of_range) {
-        // Underflow to zero is a number; overflow is not.
-        const double rough = std::strtod(literal.c_str(), nullptr);
-        if (std::isinf(rough)) return std::nullopt;
-        return rough;
+        if (!belowOne(literal)) return std::nullopt;
+        return 0.0;
     }
-    if (ec != std::errc() || ptr != literal.data() + literal.size()) return std::nullopt;
+    if (ec != std::errc()) return std::nullopt;
     return value;
 }
 
@@ -184,10 +222,12 @@ void writeNumber(std::string& out, double value) {
         out.assign(buf, ptr);
         return;
     }
-    // Fifteen significant digits, as the window's number texts have always shown.
+    // Fifteen significant digits with an upper-case exponent ("1.5E+20"), as the
+    // window's number texts have always shown.
     char buf[40];
-    const int n = std::snprintf(buf, sizeof buf, "%.15G", value);
-    out.assign(buf, static_cast<size_t>(n));
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    out.assign(buf, end);
+    for (char& ch : out) ch = asciiUpper(ch);
 }
 
 std::string numberToText(double value) {

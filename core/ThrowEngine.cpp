@@ -82,7 +82,7 @@ void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
         const double akut = s.akut + 1;
         const std::optional<Throw> t = nextThrow(s, random, akut);
         if (!t) {
-            finishSeries(c);
+            finishSeries(c, kListEndLine);
             return;
         }
         int spalte = s.spalte;

@@ -11,7 +11,10 @@ namespace kalvor {
 
 inline constexpr std::string_view kComputerPrompt = " Der Computer erzeugt die Zahlen...";
 inline constexpr std::string_view kEndLine = "                    ***  ENDE  *** ";
-inline constexpr std::string_view kLimitLine = " Zählergrenze von 32767 erreicht: die Serie endet hier.";
+// A counter or the tendency position would leave its range.
+inline constexpr std::string_view kLimitLine = " Grenzwert erreicht: die Serie endet hier.";
+// The imported list has no number for the next throw.
+inline constexpr std::string_view kListEndLine = " Die Permanenz hat keine weiteren Zahlen.";
 
 // One activation of the button `okstart`: prepares the window, then throws until
 // the series is complete or the selected mode pauses it.

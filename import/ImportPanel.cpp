@@ -1,7 +1,6 @@
 #include "import/ImportPanel.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "core/NumberText.h"
@@ -12,7 +11,8 @@
 namespace kalvor {
 namespace {
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+// ASCII only: names sort and match alike whatever the process locale.
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::vector<std::string> pathComponents(std::string_view path) {
     std::vector<std::string> parts;
@@ -109,9 +109,14 @@ void ImportPanel::okexternabbruch_Click() {
 }
 
 void ImportPanel::okexternok_Click() {
-    // Without a selection there is only the directory, which is never read as a file.
+    // Without a selection (after a change of directory) there is only the directory,
+    // which is never read as a file.
     const std::string name = controls_.File1.selectedName();
-    importPath(name.empty() ? std::string() : childPath(controls_.Dir1.path, name));
+    if (name.empty()) {
+        platform_.inform(std::string(kNoFileSelectedMessage), std::string(kImportTitle));
+        return;
+    }
+    importPath(childPath(controls_.Dir1.path, name));
 }
 
 PermanenceRead::Outcome ImportPanel::importFile(const std::string& path) {
@@ -133,7 +138,7 @@ PermanenceRead::Outcome ImportPanel::importFile(const std::string& path) {
 PermanenceRead::Outcome ImportPanel::importPath(const std::string& path) {
     Controls& c = controls_;
     state_.zeilen = 0;
-    PermanenceRead file = path.empty() ? PermanenceRead{} : readPermanence(files_, path);
+    PermanenceRead file = readPermanence(files_, path);
     switch (file.outcome) {
         case PermanenceRead::Outcome::Empty:
         case PermanenceRead::Outcome::NotPermanence:

@@ -16,6 +16,7 @@
 namespace kalvor {
 
 inline constexpr std::string_view kImportFailedMessage = "Die Datei konnte nicht gelesen werden.";
+inline constexpr std::string_view kNoFileSelectedMessage = "Bitte zuerst eine Datei auswählen.";
 inline constexpr std::string_view kImportTitle = " Import";
 
 // The three lines shown while the panel is open.

@@ -3,6 +3,9 @@
 # running, a cups-pdf queue "KalvorPDF" that writes each job as a PDF file, and
 # that queue the default. Safe to run again; leaves other queues alone.
 set -euo pipefail
+# The tools' messages are read below ("is running"); on a German desktop they
+# would be German.
+export LC_ALL=C
 
 queue=KalvorPDF
 as_root=()

@@ -257,7 +257,8 @@ TEST_F(Engine, ThrowBeyondTheImportedListEndsTheSeries) {
     c.Option1.select(1);
     c.okstart.click();
     EXPECT_EQ(s.akut, 22);
-    EXPECT_EQ(c.text.text.substr(c.text.text.size() - kEnd.size()), kEnd);
+    const std::string listEnd = "\r" + std::string(kListEndLine) + kEnd;
+    EXPECT_EQ(c.text.text.substr(c.text.text.size() - listEnd.size()), listEnd);
     EXPECT_FALSE(c.okstart.enabled);
     EXPECT_EQ(c.okstart.caption, "Start");
 }

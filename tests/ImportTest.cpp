@@ -182,7 +182,7 @@ TEST_F(Import, AFileThatCannotBeReadChangesNothingAndIsReported) {
     EXPECT_EQ(s.perm, before);
 }
 
-TEST_F(Import, OkWithoutASelectedFileReadsNoDirectory) {
+TEST_F(Import, OkWithoutASelectedFileAsksForOneAndReadsNoDirectory) {
     files.add("/data/p.txt", std::string(kHeader) + "1\n");
     files.directories.insert("/data/sub");
     reread();
@@ -190,7 +190,7 @@ TEST_F(Import, OkWithoutASelectedFileReadsNoDirectory) {
     ASSERT_TRUE(c.okexternok.enabled);
     c.Dir1.open(2);  // into /data/sub: OK stays enabled, nothing is selected
     c.okexternok.click();
-    EXPECT_EQ(platform.notices, std::vector<std::string>{kFailure});
+    EXPECT_EQ(platform.notices, std::vector<std::string>{" Import|Bitte zuerst eine Datei auswählen."});
     EXPECT_TRUE(files.opened.empty());
     expectNothingImported(importPrompt());
 }

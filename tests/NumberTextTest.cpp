@@ -5,6 +5,8 @@
 #include <cfloat>
 #include <cmath>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "core/NumberText.h"
 #include "core/Random.h"
@@ -47,7 +49,12 @@ TEST(StrictNumber, AcceptsOnlyAWholeNumber) {
         {"0x10", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(strictNumber(c.text), c.value) << '"' << c.text << '"';
-    EXPECT_EQ(strictNumber("1e-400"), 0.0);
+    // Beyond a double: too large is refused, too small is zero, whatever the exponent's sign.
+    for (const std::string& big : std::vector<std::string>{"1.5E400", "-1.5e400", std::string(400, '9') + ".5e-10", "1e99999999999999999999"})
+        EXPECT_EQ(strictNumber(big), std::nullopt) << big.substr(0, 20);
+    for (const std::string& tiny : std::vector<std::string>{"1e-400", "2.5e-400", "-2.5e-400", "0." + std::string(300, '0') + "1e-100",
+                                   "1e-99999999999999999999"})
+        EXPECT_EQ(strictNumber(tiny), 0.0) << tiny.substr(0, 20);
 }
 
 TEST(StrictNumber, FollowsTheUsersSeparators) {
@@ -56,6 +63,8 @@ TEST(StrictNumber, FollowsTheUsersSeparators) {
     EXPECT_EQ(strictNumber("1.000", german), 1000.0);
     EXPECT_EQ(strictNumber("1.5", german), std::nullopt);
     EXPECT_EQ(strictNumber("10,5"), std::nullopt);
+    EXPECT_EQ(strictNumber("1,5e400", german), std::nullopt);
+    EXPECT_EQ(strictNumber("2,5e-400", german), 0.0);
 }
 
 TEST(NumberToText, PlainDigitsWithoutDecimalsForWholeNumbers) {
@@ -67,6 +76,9 @@ TEST(NumberToText, PlainDigitsWithoutDecimalsForWholeNumbers) {
     EXPECT_EQ(numberToText(10.5), "10.5");
     EXPECT_EQ(numberToText(1234567), "1234567");
     EXPECT_EQ(numberToText(1e20), "1E+20");
+    EXPECT_EQ(numberToText(-1.25e-7), "-1.25E-07");
+    EXPECT_EQ(numberToText(1.0 / 3), "0.333333333333333");
+    EXPECT_EQ(numberToText(123456789012.25), "123456789012.25");
     EXPECT_EQ(numericValue(numberToText(DBL_MAX)), numericValue("1.79769313486232E+308"));
 }
 

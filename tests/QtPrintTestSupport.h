@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <charconv>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -48,7 +49,10 @@ inline std::vector<double> wordLefts(const std::string& pdf, const std::string& 
     for (std::string line; std::getline(text, line);) {
         const auto at = line.find(key);
         if (at == std::string::npos || line.find(">" + word + "</word>") == std::string::npos) continue;
-        lefts.push_back(std::stod(line.substr(at + key.size())));
+        // pdftotext writes a full stop whatever the locale; std::stod would follow it.
+        double left = 0;
+        std::from_chars(line.data() + at + key.size(), line.data() + line.size(), left);
+        lefts.push_back(left);
     }
     return lefts;
 }

@@ -16,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,11 +32,15 @@
 #include <vector>
 #include <ostream>
 
+#include "core/Prompts.h"
+#include "core/TextEncoding.h"
 #include "core/ThrowEngine.h"
 #include "import/ImportPanel.h"
 #include "import/LocalFileSystem.h"
+#include "import/Permanence.h"
 #include "tests/Fakes.h"
 #include "tests/MessageBoxes.h"
+#include "tests/TestLocale.h"
 #include "ui/Form1View.h"
 #include "ui/LayoutTable.h"
 #include "ui/QtPlatform.h"
@@ -58,6 +64,8 @@ public:
         static char name[] = "window_tests";
         static char* argv[] = {name, nullptr};
         app_ = std::make_unique<QApplication>(argc, argv);
+        // As the program does at start.
+        ASSERT_TRUE(installGermanTranslations(*app_)) << "Qt's German translations are not installed";
     }
     void TearDown() override { app_.reset(); }
 
@@ -190,6 +198,13 @@ TEST_F(WindowTest, TypingIntoTheCountBox) {
     QTest::keyClick(box, Qt::Key_Backspace);
     QTest::keyClick(box, Qt::Key_Backspace);
     EXPECT_FALSE(start->isEnabled());
+    // In the German number format, a number beyond a double is refused whole, whatever
+    // the C library's locale; anzahl keeps what the box last read, "1,5e40".
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QTest::keyClicks(box, QStringLiteral("1,5e400"));
+    EXPECT_FALSE(start->isEnabled());
+    EXPECT_EQ(form.state().anzahl, 1.5e40);
+    QLocale::setDefault(QLocale::system());
 }
 
 TEST_F(WindowTest, ARunThroughTheRealWidgetsAndItsReset) {
@@ -382,6 +397,7 @@ TEST_F(WindowTest, AHandlerThatRunsOutOfMemoryIsReportedAndTheWindowGoesOn) {
     ASSERT_EQ(answers.seen.size(), 1u);
     EXPECT_EQ(answers.seen[0].text, qs(kOutOfMemoryMessage));
     EXPECT_EQ(answers.seen[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(answers.seen[0].buttons, QStringList{QStringLiteral("OK")});
     // What the handler did before it failed is shown; the rest of the window is as it was.
     EXPECT_EQ(find<QPushButton>("okinfo")->text(), QStringLiteral("halb"));
     EXPECT_EQ(find<QLineEdit>("textanzahl")->text(), QStringLiteral("5"));
@@ -427,6 +443,146 @@ TEST_F(WindowTest, ImportListsShowTheModelAndForwardTheUsersPicks) {
     QTest::keyClick(drives, Qt::Key_Down);
     EXPECT_EQ(events, (std::vector<std::string>{"file 1", "file 1", "open 3", "open 1", "drive 1"}));
     EXPECT_EQ(drives->currentIndex(), 1);
+}
+
+TEST_F(WindowTest, TheKeyboardStepsASeriesAndNeverReachesEnde) {
+    for (int n : {1, 2, 3}) numbers.push(n);
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);  // to the focus widget
+    };
+    {
+        BoxAnswers anyBox{QMessageBox::No};
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("3"));
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), find("okstart"));
+        // Space, Return and the keypad's Enter each press the focused button once.
+        press(Qt::Key_Space);
+        press(Qt::Key_Return);
+        press(Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_EQ(labelText("lakut"), QStringLiteral("3"));
+        // The press that ends the series disables Start: the focus goes to the count box,
+        // not on to "Ende", whose question would take the next key as Yes.
+        press(Qt::Key_Space);
+        EXPECT_TRUE(labelText("text").endsWith(qs(kEndLine)));
+        ASSERT_EQ(QApplication::focusWidget(), find("textanzahl"));
+        press(Qt::Key_Return);
+        QTest::qWait(50);
+        EXPECT_TRUE(anyBox.seen.empty());
+    }
+    // After a confirmed Abbruch typed digits go into the count box.
+    {
+        BoxAnswers yes{QMessageBox::Yes};
+        click("okabbrechen");
+        ASSERT_EQ(yes.seen.size(), 1u);
+    }
+    view->activateWindow();  // what the desktop does when the box closes; offscreen, nobody does
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+    EXPECT_EQ(find<QLineEdit>("textanzahl")->text(), QStringLiteral("12"));
+}
+
+TEST_F(WindowTest, BoxesAndQtsDialogsSpeakGerman) {
+    // The accelerators A, N and J answer the real boxes, Yes their default.
+    BoxAnswers keys{Qt::Key_A, Qt::Key_N, Qt::Key_J, Qt::Key_N};
+    for (Answer expected : {Answer::Cancel, Answer::No, Answer::Yes})
+        EXPECT_EQ(platform.askYesNoCancel("Sollen die Druckereinstellungen noch geändert werden ?", " Ausdruck Kalvor1"),
+                  expected);
+    click("okende");
+    EXPECT_TRUE(view->isVisible());
+    ASSERT_EQ(keys.seen.size(), 4u);
+    const QStringList yesNoCancel{QStringLiteral("&Ja"), QStringLiteral("&Nein"), QStringLiteral("&Abbrechen")};
+    for (const SeenBox& box : keys.seen) {
+        EXPECT_EQ(box.buttons, box.title == QStringLiteral(" Beenden") ? yesNoCancel.mid(0, 2) : yesNoCancel);
+        EXPECT_TRUE(box.yesIsDefault);
+    }
+    // Qt's own dialogs: the printer dialog and the file dialog behind it.
+    EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Drucken"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Save"), QStringLiteral("S&peichern"));
+}
+
+namespace {
+
+// How far a text of `widget` set in its font reaches, in window pixels: the larger of
+// the font's own metrics and those of the same font at the screen's device pixels,
+// where hinting may round the widths the other way.
+qreal textWidth(const QWidget& widget, const QString& text) {
+    QFont device = widget.font();
+    const qreal ratio = widget.devicePixelRatioF();
+    device.setPixelSize(qRound(widget.font().pixelSize() * ratio));
+    return std::max<qreal>(QFontMetricsF(widget.font()).horizontalAdvance(text),
+                           QFontMetricsF(device).horizontalAdvance(text) / ratio);
+}
+
+// Every line of what the label shows stands on a line of its own, none broken or
+// cut at the side, and the last line's letters lie inside the box.
+void expectFitsLabel(const QLabel& label) {
+    SCOPED_TRACE(label.objectName().toStdString() + ": " + label.text().toStdString());
+    QRect area = label.contentsRect();
+    if (label.indent() > 0) {  // QLabel's indent, on the sides the text is aligned to
+        if (label.alignment() & Qt::AlignLeft) area.setLeft(area.left() + label.indent());
+        if (label.alignment() & Qt::AlignTop) area.setTop(area.top() + label.indent());
+    }
+    const QStringList lines = label.text().split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        while (line.endsWith(QLatin1Char(' '))) line.chop(1);  // trailing blanks never break a line
+        EXPECT_LE(textWidth(label, line), area.width()) << line.toStdString();
+    }
+    const QFontMetrics metrics(label.font());
+    const int inkBelowBaseline = std::max(0, metrics.tightBoundingRect(lines.back()).bottom() + 1);
+    const int lastBaseline = metrics.boundingRect(area, Qt::TextWordWrap | int(label.alignment()), label.text())
+                                 .height() - metrics.descent();
+    EXPECT_LE(lastBaseline + inkBelowBaseline, area.height());
+}
+
+}  // namespace
+
+// At the screen's device pixel ratio and, in the suite's second run, at 2.
+TEST_F(WindowTest, TextsFitTheirBoxesAtEveryScale) {
+    Controls& c = form.controls();
+    for (const LayoutRow& row : layoutTable()) {
+        auto* w = view->findChild<QWidget*>(qs(row.name));
+        ASSERT_NE(w, nullptr);
+        if (auto* label = qobject_cast<QLabel*>(w); label && !row.text.empty()) {
+            expectFitsLabel(*label);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            QStringList captions{button->text()};
+            if (row.name == "okstart") captions << QStringLiteral("Weiter");
+            if (row.name == "okinfo") captions << QStringLiteral("Ende Info");
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const bool radio = row.kind == ControlKind::OptionButton;
+            const QRect inside = button->style()->subElementRect(
+                radio ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents, &option, button);
+            for (const QString& caption : captions)
+                EXPECT_LE(textWidth(*button, caption), inside.width()) << row.name << ": " << caption.toStdString();
+        }
+    }
+
+    // The prompts, each as the window shows it.
+    LocalFileSystem disk;
+    std::vector<std::string> prompts{standardPrompt(), importPrompt(),
+                                     std::string(kComputerPrompt) + '\r' + std::string(kEndLine),
+                                     std::string(kComputerPrompt) + '\r' + std::string(kLimitLine) + '\r' +
+                                         std::string(kEndLine)};
+    for (const char* example : {"hamburg_2026-11-27_tisch1.txt", "hamburg_2026-11-28_tisch3.txt",
+                                "hamburg_2026-11-29_tisch2.txt"}) {
+        const PermanenceRead file = readPermanence(disk, std::string(KALVOR_SOURCE_DIR "/examples/") + example);
+        ASSERT_EQ(file.outcome, PermanenceRead::Outcome::Read) << example;
+        const std::string header =
+            decodeText(file.header[0]) + '\r' + decodeText(file.header[1]) + '\r' + decodeText(file.header[2]);
+        prompts.push_back(header + '\r' + std::string(kEndLine));
+        prompts.push_back(header + '\r' + std::string(kListEndLine) + '\r' + std::string(kEndLine));
+    }
+    auto* prompt = find<QLabel>("text");
+    for (const std::string& text : prompts) {
+        c.text.text = text;
+        view->sync();
+        expectFitsLabel(*prompt);
+        // A prompt of more lines than the box holds shows its newest four.
+        const QStringList lines = qs(text).split(QLatin1Char('\r'));
+        EXPECT_EQ(prompt->text(), lines.mid(std::max<qsizetype>(0, lines.size() - 4)).join(QLatin1Char('\n')));
+    }
 }
 
 namespace {
@@ -492,6 +648,7 @@ TEST_F(WindowImportTest, APermanencePickedInThePanelIsReplayedByStart) {
     click("okexternok");
 
     EXPECT_FALSE(find("Frame1")->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), find("textanzahl"));  // not on "Info", behind the panel's "OK"
     EXPECT_EQ(labelText("text"), QStringLiteral("Spielbank Hamburg\nTisch 5\n01.12.2026"));
     EXPECT_EQ(find<QLineEdit>("textanzahl")->text(), QStringLiteral("7"));
     EXPECT_FALSE(find("okextern")->isEnabled());
@@ -527,6 +684,7 @@ TEST(QtPlatformTest, NumberFormatFollowsTheLocaleWithAsciiFallback) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    if (!kalvor::testing::takeLocaleFromArguments(argc, argv)) return 1;
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
     return RUN_ALL_TESTS();
 }

@@ -16,12 +16,15 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 
 #include <algorithm>
 #include <new>
+
+#include "ui/QtPlatform.h"
 
 namespace kalvor {
 
@@ -35,12 +38,18 @@ QColor toQColor(Colour c) {
 
 int px(int twips) { return twips / kTwipsPerPixel; }
 
+// Liberation Sans, which stands in for "MS Sans Serif", runs a few percent wider;
+// narrowed by this much its lines fit the boxes the layout made for the original
+// (the import instructions' "Spiel-" would wrap otherwise).
+constexpr int kLayoutFontStretch = 95;
+
 // The layout's point sizes are meant for 96 dots per inch, the ratio the twip
 // geometry is drawn for; asking for pixels keeps text and boxes in proportion on
 // any screen.
 QFont layoutFont(double points, bool bold) {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(static_cast<int>(points * 96.0 / 72.0 + 0.5));
+    font.setStretch(kLayoutFontStretch);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     font.setItalic(false);
     font.setUnderline(false);
@@ -55,6 +64,50 @@ QString displayText(std::string_view text) {
     s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return s;
 }
+
+// A prompt taller than its box (an import's header lines and what a series appends
+// to them) shows its newest lines, which tell what happened last; whole lines go,
+// never half of one.
+QString newestLinesThatFit(const QLabel& label, QString text) {
+    const int indent = std::max(label.indent(), 0);  // left and top, as the prompt is aligned
+    const QRect area = label.contentsRect().adjusted(indent, indent, 0, 0);
+    const QFontMetrics metrics(label.font());
+    const int flags = static_cast<int>(label.alignment()) | Qt::TextWordWrap;
+    while (metrics.boundingRect(area, flags, text).height() > area.height()) {
+        const qsizetype lineBreak = text.indexOf(QLatin1Char('\n'));
+        if (lineBreak < 0) break;
+        text.remove(0, lineBreak + 1);
+    }
+    return text;
+}
+
+// Enter (Return or the keypad's) presses a focused button as Space does: down while
+// the key is held, clicked when it is let go, so a question that the click opens
+// never sees the key's repeats.
+class CommandButtonWidget final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!isEnter(event)) return QPushButton::keyPressEvent(event);
+        if (!event->isAutoRepeat()) setDown(true);
+        event->accept();
+    }
+    void keyReleaseEvent(QKeyEvent* event) override {
+        if (!isEnter(event)) return QPushButton::keyReleaseEvent(event);
+        event->accept();
+        if (event->isAutoRepeat() || !isDown()) return;
+        setDown(false);
+        click();
+    }
+
+private:
+    static bool isEnter(const QKeyEvent* event) {
+        return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+               (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    }
+};
 
 void setColours(QWidget* w, QPalette::ColorRole backRole, QPalette::ColorRole foreRole, Colour back, Colour fore) {
     QPalette pal = w->palette();
@@ -241,7 +294,7 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
     case ControlKind::Line:
         return new OutlineWidget(toQColor(row.foreground), row.kind == ControlKind::Line, parent);
     case ControlKind::CommandButton: {
-        auto* button = new QPushButton(qs(row.text), parent);
+        auto* button = new CommandButtonWidget(qs(row.text), parent);
         button->setAutoDefault(false);
         CommandButton* model = c_.button(row.name);
         buttons_.emplace_back(model, button);
@@ -310,6 +363,7 @@ void Form1View::handle(const std::function<void()>& handler) {
     // Qt must never see an exception: one that passed through a slot would end the
     // program and the series with it. What the handler changed before it failed stays;
     // the window mirrors that and stays usable.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     const char* failure = nullptr;
     try {
         handler();
@@ -319,10 +373,16 @@ void Form1View::handle(const std::function<void()>& handler) {
         failure = kHandlerFailedMessage;
     }
     sync();
+    // A control the handler disabled or hid loses the focus to "Anzahl Würfe", not to
+    // the next control, where Qt would pass it: that may be "Ende", whose question
+    // takes Space or Enter as Yes and would end the program with the series.
+    if (focused && isAncestorOf(focused) && (!focused->isEnabled() || !focused->isVisible()))
+        control("textanzahl")->setFocus(Qt::OtherFocusReason);
     if (!failure) return;
     try {
         QMessageBox box(QMessageBox::Warning, QStringLiteral(" Kalvor 1"), QString::fromUtf8(failure),
                         QMessageBox::Ok, this);
+        setGermanButtons(box);
         box.exec();
     } catch (...) {
         // Not even the message could be shown; the window goes on as it is.
@@ -338,7 +398,8 @@ QWidget* Form1View::control(std::string_view name) const {
 void Form1View::sync() {
     syncing_ = true;
     for (auto& [model, label] : labels_) {
-        const QString text = displayText(model->text);
+        const QString text = model == &c_.text ? newestLinesThatFit(*label, displayText(model->text))
+                                               : displayText(model->text);
         if (label->text() != text) label->setText(text);
     }
     for (auto& [model, button] : buttons_) {

@@ -1,12 +1,16 @@
 #include "ui/QtPlatform.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace kalvor {
 
@@ -18,6 +22,7 @@ Answer ask(QWidget* parent, const std::string& message, const std::string& title
            QMessageBox::StandardButtons buttons) {
     QMessageBox box(QMessageBox::Question, qs(title), qs(message), buttons, parent);
     box.setTextFormat(Qt::PlainText);
+    setGermanButtons(box);
     box.setDefaultButton(QMessageBox::Yes);
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -48,6 +53,23 @@ NumberFormat asciiFormat(const QString& decimal, const QString& group) {
 
 }  // namespace
 
+void setGermanButtons(QMessageBox& box) {
+    static constexpr std::pair<QMessageBox::StandardButton, const char*> kTexts[] = {
+        {QMessageBox::Yes, "&Ja"}, {QMessageBox::No, "&Nein"}, {QMessageBox::Cancel, "&Abbrechen"},
+        {QMessageBox::Ok, "OK"}};
+    for (const auto& [which, text] : kTexts)
+        if (QAbstractButton* button = box.button(which)) button->setText(QString::fromUtf8(text));
+}
+
+bool installGermanTranslations(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
 Answer QtPlatform::askYesNo(const std::string& message, const std::string& title) {
     return ask(window_, message, title, QMessageBox::Yes | QMessageBox::No) == Answer::Yes ? Answer::Yes
                                                                                             : Answer::No;
@@ -60,6 +82,7 @@ Answer QtPlatform::askYesNoCancel(const std::string& message, const std::string&
 void QtPlatform::inform(const std::string& message, const std::string& title) {
     QMessageBox box(QMessageBox::Warning, qs(title), qs(message), QMessageBox::Ok, window_);
     box.setTextFormat(Qt::PlainText);
+    setGermanButtons(box);
     box.exec();
 }
 

@@ -7,7 +7,18 @@
 
 #include "core/Platform.h"
 
+class QCoreApplication;
+class QMessageBox;
+
 namespace kalvor {
+
+// Every text of the program is German, on any desktop: the buttons of every message
+// box ("&Ja", "&Nein", "&Abbrechen", "OK"; the standard buttons stay what they are).
+void setGermanButtons(QMessageBox& box);
+// Qt's own German translations, so that its dialogs (the printer dialog, the file
+// dialog behind it, the text boxes' menus) speak German too. False when they are not
+// installed; those dialogs then stay in Qt's English.
+bool installGermanTranslations(QCoreApplication& app);
 
 class QtPlatform final : public Platform {
 public:

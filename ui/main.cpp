@@ -14,6 +14,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    kalvor::installGermanTranslations(app);
     kalvor::QtPlatform platform;
     kalvor::ClockRandom random;
     kalvor::Form1 form(platform, random);
