@@ -12,12 +12,14 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <unistd.h>
 
@@ -35,8 +37,10 @@
 #include "import/LocalFileSystem.h"
 #include "tests/Fakes.h"
 #include "tests/MessageBoxes.h"
+#include "ui/CommandLine.h"
 #include "ui/Form1View.h"
 #include "ui/LayoutTable.h"
+#include "ui/Program.h"
 #include "ui/QtPlatform.h"
 
 // Readable failure messages for Qt strings.
@@ -508,6 +512,76 @@ TEST_F(WindowImportTest, APermanencePickedInThePanelIsReplayedByStart) {
     EXPECT_EQ(labelText("ltief"), QStringLiteral("3"));
     EXPECT_TRUE(labelText("text").endsWith(qs(kEndLine)));
     EXPECT_FALSE(find("okstart")->isEnabled());
+}
+
+namespace {
+
+// A drag that enters at the centre of target, as the desktop delivers it: a widget
+// that takes no drops passes it on to its parents.
+bool dragEnters(QWidget* target, const QMimeData& mime) {
+    QDragEnterEvent enter(target->rect().center(), Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    return enter.isAccepted();
+}
+
+void drop(QWidget* target, const QMimeData& mime) {
+    QDropEvent event(QPointF(target->rect().center()), Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+}  // namespace
+
+// The program as main starts it, on the real disk: a file named on the command line,
+// then files dropped on the window.
+TEST(ProgramTest, AFileNamedOnTheCommandLineOrDroppedIsImportedAsByOk) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string base = dir.path().toStdString();
+    std::ofstream(base + "/tisch5.txt", std::ios::binary)
+        << "Spielbank Hamburg\r\nTisch 5\r\n01.12.2026\r\nRoulette\r\n1\r\n3\r\n0\r\n2\r\n=\r\n";
+    std::ofstream(base + "/tisch6.txt", std::ios::binary)
+        << "Spielbank Hamburg\nTisch 6\n02.12.2026\nRoulette\n4\n9\n";
+
+    Program program;
+    program.start(parseCommandLine({"tisch5.txt"}, base).file);
+    Form1View& view = program.window();
+    const auto find = [&](const char* name) { return view.findChild<QWidget*>(QString::fromLatin1(name)); };
+    const auto text = [&](const char* name) { return qobject_cast<QLabel*>(find(name))->text(); };
+    auto* count = qobject_cast<QLineEdit*>(find("textanzahl"));
+    EXPECT_TRUE(view.isVisible());
+    EXPECT_FALSE(find("Frame1")->isVisible());
+    EXPECT_EQ(text("text"), QStringLiteral("Spielbank Hamburg\nTisch 5\n01.12.2026"));
+    EXPECT_EQ(count->text(), QStringLiteral("4"));
+    EXPECT_TRUE(find("okstart")->isEnabled());
+    EXPECT_FALSE(find("okextern")->isEnabled());
+    // The panel shows where the file came from, for the next import.
+    EXPECT_EQ(program.form().controls().Dir1.path, base);
+    EXPECT_EQ(qobject_cast<QListWidget*>(find("File1"))->currentItem()->text(), QStringLiteral("tisch5.txt"));
+
+    QMimeData tisch6;
+    tisch6.setUrls({QUrl::fromLocalFile(QString::fromStdString(base + "/tisch6.txt"))});
+    tisch6.setText(tisch6.urls().front().toString());
+    EXPECT_FALSE(dragEnters(count, tisch6));  // "Import" is disabled
+
+    BoxAnswers answers{QMessageBox::Yes};
+    QTest::mouseClick(find("okabbrechen"), Qt::LeftButton);
+    ASSERT_TRUE(find("okextern")->isEnabled());
+    QMimeData two, web;
+    two.setUrls({QUrl::fromLocalFile(QString::fromStdString(base + "/tisch5.txt")), tisch6.urls().front()});
+    web.setUrls({QUrl(QStringLiteral("https://www.kalvor1.example/tisch6.txt"))});
+    EXPECT_FALSE(dragEnters(count, two));
+    EXPECT_FALSE(dragEnters(count, web));
+
+    // Dropped on the count box, the file goes to the window, not into the box.
+    ASSERT_TRUE(dragEnters(count, tisch6));
+    drop(count, tisch6);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text("text"), QStringLiteral("Spielbank Hamburg\nTisch 6\n02.12.2026"));
+    EXPECT_EQ(count->text(), QStringLiteral("2"));
+    EXPECT_FALSE(find("okextern")->isEnabled());
+    EXPECT_EQ(answers.seen.size(), 1u);
 }
 
 TEST(QtPlatformTest, NumberFormatFollowsTheLocaleWithAsciiFallback) {

@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QImage>
@@ -12,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -19,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QUrl>
 
 #include <algorithm>
 #include <new>
@@ -188,6 +193,7 @@ Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), c_(form.co
     move(px(kClientLeft), px(kClientTop));
     setAutoFillBackground(true);
     setColours(this, QPalette::Window, QPalette::WindowText, kWindowBackground, kSystemColour);
+    setAcceptDrops(true);
 
     for (const LayoutRow& row : layoutTable()) {
         QWidget* parentWidget = row.parent.empty() ? this : control(row.parent);
@@ -252,6 +258,8 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         auto* edit = new QLineEdit(parent);
         edit->setAlignment(row.centred ? Qt::AlignCenter : Qt::AlignLeft);
         setColours(edit, QPalette::Base, QPalette::Text, row.background, row.foreground);
+        // A file dropped on a box is meant for the window, not typed into the box.
+        edit->setAcceptDrops(false);
         TextBox* model = c_.textBox(row.name);
         textBoxes_.emplace_back(model, edit);
         // Only the user's edits: the box may empty itself at once in its change handler.
@@ -414,6 +422,46 @@ bool Form1View::eventFilter(QObject* watched, QEvent* event) {
         if (!files_->itemAt(mouse->position().toPoint())) handle([this] { c_.File1.click(-1); });
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Form1View::openFile(const std::string& path) {
+    handle([&] {
+        if (fileOpener_) fileOpener_(path);
+    });
+}
+
+std::string Form1View::droppableFile(const QMimeData* mime) const {
+    // Taken as the button "Import" would be: only while it is enabled.
+    if (!fileOpener_ || !c_.okextern.enabled || !mime || !mime->hasUrls()) return {};
+    const QList<QUrl> urls = mime->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+    const QByteArray path = QFile::encodeName(urls.front().toLocalFile());
+    return path.toStdString();
+}
+
+void Form1View::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppableFile(event->mimeData()).empty()) {
+        event->ignore();
+    } else {
+        event->acceptProposedAction();
+    }
+}
+
+void Form1View::dropEvent(QDropEvent* event) {
+    std::string path = droppableFile(event->mimeData());
+    if (path.empty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // After the drop has returned: a message box opened inside it would hold the file
+    // manager's drag until the box is closed.
+    QMetaObject::invokeMethod(
+        this,
+        [this, path = std::move(path)] {
+            if (c_.okextern.enabled) openFile(path);
+        },
+        Qt::QueuedConnection);
 }
 
 void Form1View::closeEvent(QCloseEvent* event) {

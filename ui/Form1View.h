@@ -22,6 +22,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -44,9 +45,17 @@ public:
     // The widget of a control, by its name in the layout table.
     QWidget* control(std::string_view name) const;
 
+    // Where a file named from outside the panel goes (the command line, a drop): the
+    // import panel. Without it the window takes no drops.
+    void setFileOpener(std::function<void(const std::string&)> open) { fileOpener_ = std::move(open); }
+    // Imports the file at the absolute path behind the exception barrier, as "OK" would.
+    void openFile(const std::string& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Runs one user event's handler behind the window's only exception barrier, then
@@ -54,6 +63,8 @@ private:
     void handle(const std::function<void()>& handler);
     QWidget* build(const LayoutRow& row, QWidget* parent);
     void syncLists();
+    // The one local file a drag carries, when the window takes it now; empty otherwise.
+    std::string droppableFile(const QMimeData* mime) const;
 
     Controls& c_;
     std::vector<std::pair<std::string_view, QWidget*>> widgets_;
@@ -73,6 +84,7 @@ private:
     std::vector<std::string> drivesShown_, dirsShown_, filesShown_;
     int dirDepthShown_ = -1;
     bool syncing_ = false;
+    std::function<void(const std::string&)> fileOpener_;
 };
 
 // The window icon: a red field with scattered black rectangles and a yellow three
