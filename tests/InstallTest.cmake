@@ -30,14 +30,20 @@ execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${SOURCE_DIR}/info_
                         "${PREFIX}/bin/info_kalvor1.txt" RESULT_VARIABLE differs)
 expect("bin/info_kalvor1.txt is not the info text" differs EQUAL 0)
 
-# A 32 by 32 PNG: the signature, then the IHDR chunk with width and height.
-set(icon "${PREFIX}/share/icons/hicolor/32x32/apps/kalvor1.png")
-if(NOT EXISTS "${icon}")
-  message(SEND_ERROR "no icon")
-else()
-  file(READ "${icon}" png LIMIT 24 HEX)
-  expect("the icon is no 32x32 PNG: ${png}" png STREQUAL 89504e470d0a1a0a0000000d494844520000002000000020)
-endif()
+# Each icon a PNG of its size: the signature, then the IHDR chunk with width and height.
+foreach(size 16 24 32 48 64 128 256)
+  set(icon "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/kalvor1.png")
+  if(NOT EXISTS "${icon}")
+    message(SEND_ERROR "no icon at ${size} pixels")
+  else()
+    file(READ "${icon}" png LIMIT 24 HEX)
+    math(EXPR side "${size}" OUTPUT_FORMAT HEXADECIMAL)  # 0x10: as 4 bytes, 00000010
+    string(REGEX REPLACE "^0x" "0000000" side "${side}")
+    string(REGEX MATCH "........$" side "${side}")
+    expect("the ${size} pixel icon is no PNG of that size: ${png}"
+           png STREQUAL "89504e470d0a1a0a0000000d49484452${side}${side}")
+  endif()
+endforeach()
 
 set(entry "${PREFIX}/share/applications/kalvor1.desktop")
 if(NOT EXISTS "${entry}")

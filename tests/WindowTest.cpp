@@ -106,7 +106,9 @@ protected:
 TEST_F(WindowTest, EveryControlMatchesTheLayoutTable) {
     EXPECT_EQ(view->size(), QSize(638, 477));
     EXPECT_EQ(view->windowTitle(), QStringLiteral("Zentor / EC / Kalvor 1     dorem / V03.01  www.kalvor1.example"));
-    EXPECT_FALSE(view->windowIcon().pixmap(32, 32).isNull());
+    QList<QSize> iconSizes;
+    for (int size : kIconSizes) iconSizes << QSize(size, size);
+    EXPECT_EQ(view->windowIcon().availableSizes(), iconSizes);
     EXPECT_EQ(view->palette().color(QPalette::Window), QColor(224, 224, 224));
 
     int tips = 0;
@@ -582,6 +584,37 @@ TEST(ProgramTest, AFileNamedOnTheCommandLineOrDroppedIsImportedAsByOk) {
     EXPECT_EQ(count->text(), QStringLiteral("2"));
     EXPECT_FALSE(find("okextern")->isEnabled());
     EXPECT_EQ(answers.seen.size(), 1u);
+}
+
+// Each size is drawn from the 32-pixel layout: hard edges in the three colours, an
+// exact enlargement at the multiples of 32, and every shape kept at the smaller sizes.
+TEST(WindowIcon, EverySizeIsDrawnSharpFromTheSameLayout) {
+    const QImage grid = drawWindowIcon(32);
+    const auto shares = [](const QImage& image) {
+        std::array<double, 3> share{};  // red, black, yellow
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                const int i = p == qRgb(255, 0, 0) ? 0 : p == qRgb(0, 0, 0) ? 1 : p == qRgb(255, 255, 0) ? 2 : -1;
+                if (i < 0) return std::array<double, 3>{};  // a blended pixel
+                share[static_cast<size_t>(i)] += 1.0 / (image.width() * image.height());
+            }
+        return share;
+    };
+    const std::array<double, 3> gridShares = shares(grid);
+    for (int size : kIconSizes) {
+        SCOPED_TRACE(size);
+        const QImage icon = drawWindowIcon(size);
+        ASSERT_EQ(icon.size(), QSize(size, size));
+        const std::array<double, 3> iconShares = shares(icon);
+        for (size_t i = 0; i < 3; ++i) EXPECT_NEAR(iconShares[i], gridShares[i], gridShares[i] * 0.25) << i;
+        if (size % 32 != 0) continue;
+        const int k = size / 32;
+        int differing = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) differing += icon.pixel(x, y) != grid.pixel(x / k, y / k);
+        EXPECT_EQ(differing, 0);
+    }
 }
 
 TEST(QtPlatformTest, NumberFormatFollowsTheLocaleWithAsciiFallback) {
