@@ -519,17 +519,18 @@ TEST_F(WindowImportTest, APermanencePickedInThePanelIsReplayedByStart) {
 namespace {
 
 // A drag that enters at the centre of target, as the desktop delivers it: a widget
-// that takes no drops passes it on to its parents.
-bool dragEnters(QWidget* target, const QMimeData& mime) {
-    QDragEnterEvent enter(target->rect().center(), Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton,
-                          Qt::NoModifier);
+// that takes no drops passes it on to its parents. The action the window takes, or
+// IgnoreAction when it refuses. Shift asks a file manager to move the file.
+Qt::DropAction dragEnters(QWidget* target, const QMimeData& mime, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    QDragEnterEvent enter(target->rect().center(), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &mime,
+                          Qt::LeftButton, keys);
     QApplication::sendEvent(target, &enter);
-    return enter.isAccepted();
+    return enter.isAccepted() ? enter.dropAction() : Qt::IgnoreAction;
 }
 
 void drop(QWidget* target, const QMimeData& mime) {
-    QDropEvent event(QPointF(target->rect().center()), Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton,
-                     Qt::NoModifier);
+    QDropEvent event(QPointF(target->rect().center()), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &mime,
+                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
 
@@ -565,7 +566,7 @@ TEST(ProgramTest, AFileNamedOnTheCommandLineOrDroppedIsImportedAsByOk) {
     QMimeData tisch6;
     tisch6.setUrls({QUrl::fromLocalFile(QString::fromStdString(base + "/tisch6.txt"))});
     tisch6.setText(tisch6.urls().front().toString());
-    EXPECT_FALSE(dragEnters(count, tisch6));  // "Import" is disabled
+    EXPECT_EQ(dragEnters(count, tisch6), Qt::IgnoreAction);  // "Import" is disabled
 
     BoxAnswers answers{QMessageBox::Yes};
     QTest::mouseClick(find("okabbrechen"), Qt::LeftButton);
@@ -573,11 +574,13 @@ TEST(ProgramTest, AFileNamedOnTheCommandLineOrDroppedIsImportedAsByOk) {
     QMimeData two, web;
     two.setUrls({QUrl::fromLocalFile(QString::fromStdString(base + "/tisch5.txt")), tisch6.urls().front()});
     web.setUrls({QUrl(QStringLiteral("https://www.kalvor1.example/tisch6.txt"))});
-    EXPECT_FALSE(dragEnters(count, two));
-    EXPECT_FALSE(dragEnters(count, web));
+    EXPECT_EQ(dragEnters(count, two), Qt::IgnoreAction);
+    EXPECT_EQ(dragEnters(count, web), Qt::IgnoreAction);
+    // Taken as a copy even when the file manager is asked to move it.
+    EXPECT_EQ(dragEnters(count, tisch6, Qt::ShiftModifier), Qt::CopyAction);
 
     // Dropped on the count box, the file goes to the window, not into the box.
-    ASSERT_TRUE(dragEnters(count, tisch6));
+    ASSERT_EQ(dragEnters(count, tisch6), Qt::CopyAction);
     drop(count, tisch6);
     QCoreApplication::processEvents();
     EXPECT_EQ(text("text"), QStringLiteral("Spielbank Hamburg\nTisch 6\n02.12.2026"));

@@ -450,20 +450,23 @@ std::string Form1View::droppableFile(const QMimeData* mime) const {
 }
 
 void Form1View::dragEnterEvent(QDragEnterEvent* event) {
-    if (droppableFile(event->mimeData()).empty()) {
+    if (droppableFile(event->mimeData()).empty() || !(event->possibleActions() & Qt::CopyAction)) {
         event->ignore();
-    } else {
-        event->acceptProposedAction();
+        return;
     }
+    // A file is read, never taken: as a copy, so that no file manager removes its original.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 void Form1View::dropEvent(QDropEvent* event) {
     std::string path = droppableFile(event->mimeData());
-    if (path.empty()) {
+    if (path.empty() || !(event->possibleActions() & Qt::CopyAction)) {
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
     // After the drop has returned: a message box opened inside it would hold the file
     // manager's drag until the box is closed.
     QMetaObject::invokeMethod(
