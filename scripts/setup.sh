@@ -8,8 +8,9 @@ build_pkgs=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts
 test_pkgs=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils imagemagick
            cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
            clang libclang-rt-14-dev
-           xdotool  # scripts/screenshot.sh types and clicks into the window on a virtual screen
-           locales)  # the suite runs once more under de_DE.UTF-8
+           xdotool   # scripts/screenshot.sh types and clicks into the window on a virtual screen
+           locales   # the suite runs once more under de_DE.UTF-8
+           dpkg-dev file lintian)  # the package test: cpack -G DEB with dpkg-shlibdeps, then lintian
 
 want=("${build_pkgs[@]}")
 [ "${1:-}" = "--test" ] && want+=("${test_pkgs[@]}")

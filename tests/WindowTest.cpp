@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <unistd.h>
 
@@ -41,8 +43,10 @@
 #include "tests/Fakes.h"
 #include "tests/MessageBoxes.h"
 #include "tests/TestLocale.h"
+#include "ui/CommandLine.h"
 #include "ui/Form1View.h"
 #include "ui/LayoutTable.h"
+#include "ui/Program.h"
 #include "ui/QtPlatform.h"
 
 // Readable failure messages for Qt strings.
@@ -110,7 +114,9 @@ protected:
 TEST_F(WindowTest, EveryControlMatchesTheLayoutTable) {
     EXPECT_EQ(view->size(), QSize(638, 477));
     EXPECT_EQ(view->windowTitle(), QStringLiteral("Zentor / EC / Kalvor 1     dorem / V03.01  www.kalvor1.example"));
-    EXPECT_FALSE(view->windowIcon().pixmap(32, 32).isNull());
+    QList<QSize> iconSizes;
+    for (int size : kIconSizes) iconSizes << QSize(size, size);
+    EXPECT_EQ(view->windowIcon().availableSizes(), iconSizes);
     EXPECT_EQ(view->palette().color(QPalette::Window), QColor(224, 224, 224));
 
     int tips = 0;
@@ -665,6 +671,110 @@ TEST_F(WindowImportTest, APermanencePickedInThePanelIsReplayedByStart) {
     EXPECT_EQ(labelText("ltief"), QStringLiteral("3"));
     EXPECT_TRUE(labelText("text").endsWith(qs(kEndLine)));
     EXPECT_FALSE(find("okstart")->isEnabled());
+}
+
+namespace {
+
+// A drag that enters at the centre of target, as the desktop delivers it: a widget
+// that takes no drops passes it on to its parents. The action the window takes, or
+// IgnoreAction when it refuses. Shift asks a file manager to move the file.
+Qt::DropAction dragEnters(QWidget* target, const QMimeData& mime, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    QDragEnterEvent enter(target->rect().center(), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &mime,
+                          Qt::LeftButton, keys);
+    QApplication::sendEvent(target, &enter);
+    return enter.isAccepted() ? enter.dropAction() : Qt::IgnoreAction;
+}
+
+void drop(QWidget* target, const QMimeData& mime) {
+    QDropEvent event(QPointF(target->rect().center()), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &mime,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+}  // namespace
+
+// The program as main starts it, on the real disk: a file named on the command line,
+// then files dropped on the window.
+TEST(ProgramTest, AFileNamedOnTheCommandLineOrDroppedIsImportedAsByOk) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string base = dir.path().toStdString();
+    std::ofstream(base + "/tisch5.txt", std::ios::binary)
+        << "Spielbank Hamburg\r\nTisch 5\r\n01.12.2026\r\nRoulette\r\n1\r\n3\r\n0\r\n2\r\n=\r\n";
+    std::ofstream(base + "/tisch6.txt", std::ios::binary)
+        << "Spielbank Hamburg\nTisch 6\n02.12.2026\nRoulette\n4\n9\n";
+
+    Program program;
+    program.start(parseCommandLine({"tisch5.txt"}, base).file);
+    Form1View& view = program.window();
+    const auto find = [&](const char* name) { return view.findChild<QWidget*>(QString::fromLatin1(name)); };
+    const auto text = [&](const char* name) { return qobject_cast<QLabel*>(find(name))->text(); };
+    auto* count = qobject_cast<QLineEdit*>(find("textanzahl"));
+    EXPECT_TRUE(view.isVisible());
+    EXPECT_FALSE(find("Frame1")->isVisible());
+    EXPECT_EQ(text("text"), QStringLiteral("Spielbank Hamburg\nTisch 5\n01.12.2026"));
+    EXPECT_EQ(count->text(), QStringLiteral("4"));
+    EXPECT_TRUE(find("okstart")->isEnabled());
+    EXPECT_FALSE(find("okextern")->isEnabled());
+    // The panel shows where the file came from, for the next import.
+    EXPECT_EQ(program.form().controls().Dir1.path, base);
+    EXPECT_EQ(qobject_cast<QListWidget*>(find("File1"))->currentItem()->text(), QStringLiteral("tisch5.txt"));
+
+    QMimeData tisch6;
+    tisch6.setUrls({QUrl::fromLocalFile(QString::fromStdString(base + "/tisch6.txt"))});
+    tisch6.setText(tisch6.urls().front().toString());
+    EXPECT_EQ(dragEnters(count, tisch6), Qt::IgnoreAction);  // "Import" is disabled
+
+    BoxAnswers answers{QMessageBox::Yes};
+    QTest::mouseClick(find("okabbrechen"), Qt::LeftButton);
+    ASSERT_TRUE(find("okextern")->isEnabled());
+    QMimeData two, web;
+    two.setUrls({QUrl::fromLocalFile(QString::fromStdString(base + "/tisch5.txt")), tisch6.urls().front()});
+    web.setUrls({QUrl(QStringLiteral("https://www.kalvor1.example/tisch6.txt"))});
+    EXPECT_EQ(dragEnters(count, two), Qt::IgnoreAction);
+    EXPECT_EQ(dragEnters(count, web), Qt::IgnoreAction);
+    // Taken as a copy even when the file manager is asked to move it.
+    EXPECT_EQ(dragEnters(count, tisch6, Qt::ShiftModifier), Qt::CopyAction);
+
+    // Dropped on the count box, the file goes to the window, not into the box.
+    ASSERT_EQ(dragEnters(count, tisch6), Qt::CopyAction);
+    drop(count, tisch6);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text("text"), QStringLiteral("Spielbank Hamburg\nTisch 6\n02.12.2026"));
+    EXPECT_EQ(count->text(), QStringLiteral("2"));
+    EXPECT_FALSE(find("okextern")->isEnabled());
+    EXPECT_EQ(answers.seen.size(), 1u);
+}
+
+// Each size is drawn from the 32-pixel layout: hard edges in the three colours, an
+// exact enlargement at the multiples of 32, and every shape kept at the smaller sizes.
+TEST(WindowIcon, EverySizeIsDrawnSharpFromTheSameLayout) {
+    const QImage grid = drawWindowIcon(32);
+    const auto shares = [](const QImage& image) {
+        std::array<double, 3> share{};  // red, black, yellow
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                const int i = p == qRgb(255, 0, 0) ? 0 : p == qRgb(0, 0, 0) ? 1 : p == qRgb(255, 255, 0) ? 2 : -1;
+                if (i < 0) return std::array<double, 3>{};  // a blended pixel
+                share[static_cast<size_t>(i)] += 1.0 / (image.width() * image.height());
+            }
+        return share;
+    };
+    const std::array<double, 3> gridShares = shares(grid);
+    for (int size : kIconSizes) {
+        SCOPED_TRACE(size);
+        const QImage icon = drawWindowIcon(size);
+        ASSERT_EQ(icon.size(), QSize(size, size));
+        const std::array<double, 3> iconShares = shares(icon);
+        for (size_t i = 0; i < 3; ++i) EXPECT_NEAR(iconShares[i], gridShares[i], gridShares[i] * 0.25) << i;
+        if (size % 32 != 0) continue;
+        const int k = size / 32;
+        int differing = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) differing += icon.pixel(x, y) != grid.pixel(x / k, y / k);
+        EXPECT_EQ(differing, 0);
+    }
 }
 
 TEST(QtPlatformTest, NumberFormatFollowsTheLocaleWithAsciiFallback) {

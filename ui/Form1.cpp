@@ -6,6 +6,8 @@
 
 namespace kalvor {
 
+std::string infoFilePath(Platform& platform) { return platform.programDirectory() + "/" + std::string(kInfoFileName); }
+
 Form1::Form1(Platform& platform, RandomPort& random) : platform_(platform), random_(random) {
     Controls& c = controls_;
     c.textanzahl.onChange = [this] { textanzahl_Change(); };
@@ -91,7 +93,7 @@ void Form1::okinfo_Click() {
     Controls& c = controls_;
     if (c.okinfo.caption == "Info") {
         c.infotext.visible = true;
-        const auto bytes = platform_.readFile(platform_.programDirectory() + "/" + std::string(kInfoFileName));
+        const auto bytes = platform_.readFile(infoFilePath(platform_));
         if (bytes) {
             c.infotext.text = decodeText(*bytes);
         } else {

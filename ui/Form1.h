@@ -19,6 +19,9 @@ inline constexpr std::string_view kEndeMessage = "Soll das Programm beendet werd
 inline constexpr std::string_view kEndeTitle = " Beenden";
 inline constexpr std::string_view kInfoFileName = "info_kalvor1.txt";
 
+// The file the Info button shows: beside the executable.
+std::string infoFilePath(Platform& platform);
+
 class Form1 {
 public:
     Form1(Platform& platform, RandomPort& random);

@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QImage>
@@ -12,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -20,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QUrl>
 
 #include <algorithm>
 #include <new>
@@ -210,26 +215,36 @@ private:
     uint64_t revision_ = 0;
 };
 
-QImage drawWindowIcon() {
-    QImage image(32, 32, QImage::Format_RGB32);
+QImage drawWindowIcon(int size) {
+    // A grid line of the 32-pixel layout at size pixels: whole pixels, so every shape
+    // keeps hard edges and shapes that touch on the grid touch at every size.
+    const auto at = [size](int grid) { return (grid * size + 16) / 32; };
+    QImage image(size, size, QImage::Format_RGB32);
     image.fill(QColor(255, 0, 0));
     QPainter p(&image);
+    const auto fill = [&](int x, int y, int w, int h, const QColor& colour) {
+        p.fillRect(QRect(QPoint(at(x), at(y)), QPoint(at(x + w) - 1, at(y + h) - 1)), colour);
+    };
     const QColor black(0, 0, 0);
     for (const QRect& r : {QRect(2, 3, 5, 3), QRect(10, 1, 3, 6), QRect(4, 10, 6, 4), QRect(15, 8, 4, 3),
                            QRect(1, 18, 4, 5), QRect(9, 17, 5, 3), QRect(16, 14, 3, 6), QRect(5, 26, 7, 3),
                            QRect(14, 23, 4, 5), QRect(19, 2, 3, 3), QRect(20, 28, 3, 3)})
-        p.fillRect(r, black);
+        fill(r.x(), r.y(), r.width(), r.height(), black);
     // A blocky "3" standing on the right edge.
     const QColor yellow(255, 255, 0);
-    p.fillRect(QRect(23, 5, 9, 3), yellow);
-    p.fillRect(QRect(25, 14, 7, 3), yellow);
-    p.fillRect(QRect(23, 24, 9, 3), yellow);
-    p.fillRect(QRect(29, 5, 3, 22), yellow);
+    fill(23, 5, 9, 3, yellow);
+    fill(25, 14, 7, 3, yellow);
+    fill(23, 24, 9, 3, yellow);
+    fill(29, 5, 3, 22, yellow);
     p.end();
     return image;
 }
 
-QIcon makeWindowIcon() { return QIcon(QPixmap::fromImage(drawWindowIcon())); }
+QIcon makeWindowIcon() {
+    QIcon icon;
+    for (int size : kIconSizes) icon.addPixmap(QPixmap::fromImage(drawWindowIcon(size)));
+    return icon;
+}
 
 Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), c_(form.controls()) {
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
@@ -241,6 +256,7 @@ Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), c_(form.co
     move(px(kClientLeft), px(kClientTop));
     setAutoFillBackground(true);
     setColours(this, QPalette::Window, QPalette::WindowText, kWindowBackground, kSystemColour);
+    setAcceptDrops(true);
 
     for (const LayoutRow& row : layoutTable()) {
         QWidget* parentWidget = row.parent.empty() ? this : control(row.parent);
@@ -305,6 +321,8 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         auto* edit = new QLineEdit(parent);
         edit->setAlignment(row.centred ? Qt::AlignCenter : Qt::AlignLeft);
         setColours(edit, QPalette::Base, QPalette::Text, row.background, row.foreground);
+        // A file dropped on a box is meant for the window, not typed into the box.
+        edit->setAcceptDrops(false);
         TextBox* model = c_.textBox(row.name);
         textBoxes_.emplace_back(model, edit);
         // Only the user's edits: the box may empty itself at once in its change handler.
@@ -475,6 +493,49 @@ bool Form1View::eventFilter(QObject* watched, QEvent* event) {
         if (!files_->itemAt(mouse->position().toPoint())) handle([this] { c_.File1.click(-1); });
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Form1View::openFile(const std::string& path) {
+    handle([&] {
+        if (fileOpener_) fileOpener_(path);
+    });
+}
+
+std::string Form1View::droppableFile(const QMimeData* mime) const {
+    // Taken as the button "Import" would be: only while it is enabled.
+    if (!fileOpener_ || !c_.okextern.enabled || !mime || !mime->hasUrls()) return {};
+    const QList<QUrl> urls = mime->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+    const QByteArray path = QFile::encodeName(urls.front().toLocalFile());
+    return path.toStdString();
+}
+
+void Form1View::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppableFile(event->mimeData()).empty() || !(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return;
+    }
+    // A file is read, never taken: as a copy, so that no file manager removes its original.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void Form1View::dropEvent(QDropEvent* event) {
+    std::string path = droppableFile(event->mimeData());
+    if (path.empty() || !(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // After the drop has returned: a message box opened inside it would hold the file
+    // manager's drag until the box is closed.
+    QMetaObject::invokeMethod(
+        this,
+        [this, path = std::move(path)] {
+            if (c_.okextern.enabled) openFile(path);
+        },
+        Qt::QueuedConnection);
 }
 
 void Form1View::closeEvent(QCloseEvent* event) {

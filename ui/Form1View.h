@@ -22,6 +22,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -44,9 +45,17 @@ public:
     // The widget of a control, by its name in the layout table.
     QWidget* control(std::string_view name) const;
 
+    // Where a file named from outside the panel goes (the command line, a drop): the
+    // import panel. Without it the window takes no drops.
+    void setFileOpener(std::function<void(const std::string&)> open) { fileOpener_ = std::move(open); }
+    // Imports the file at the absolute path behind the exception barrier, as "OK" would.
+    void openFile(const std::string& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Runs one user event's handler behind the window's only exception barrier, then
@@ -54,6 +63,8 @@ private:
     void handle(const std::function<void()>& handler);
     QWidget* build(const LayoutRow& row, QWidget* parent);
     void syncLists();
+    // The one local file a drag carries, when the window takes it now; empty otherwise.
+    std::string droppableFile(const QMimeData* mime) const;
 
     Controls& c_;
     std::vector<std::pair<std::string_view, QWidget*>> widgets_;
@@ -73,12 +84,18 @@ private:
     std::vector<std::string> drivesShown_, dirsShown_, filesShown_;
     int dirDepthShown_ = -1;
     bool syncing_ = false;
+    std::function<void(const std::string&)> fileOpener_;
 };
 
+// The sizes, in pixels, at which the window and the desktop get the icon.
+inline constexpr std::array<int, 7> kIconSizes{16, 24, 32, 48, 64, 128, 256};
+
 // The window icon: a red field with scattered black rectangles and a yellow three
-// at the right edge, 32 by 32 pixels. Drawn at start-up, and by the build into the
-// PNG the desktop entry shows (kalvor_icon), so both are the same picture.
-QImage drawWindowIcon();
+// at the right edge, laid out on a 32-pixel grid and drawn at size pixels without
+// smoothing. Drawn at start-up, and by the build into the PNGs the desktop entry
+// shows (kalvor_icon), so both are the same picture.
+QImage drawWindowIcon(int size = 32);
+// Every size of kIconSizes.
 QIcon makeWindowIcon();
 
 }  // namespace kalvor

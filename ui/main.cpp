@@ -1,36 +1,50 @@
-// Kalvor 1: the window, its handlers and the desktop port, wired together.
+// Kalvor 1: the command line, then the window, its handlers and the desktop port.
 
 #include <QApplication>
-#include <QImage>
+#include <QCoreApplication>
 
-#include "core/Random.h"
-#include "import/ImportPanel.h"
-#include "import/LocalFileSystem.h"
-#include "print/Printing.h"
-#include "print/qt/QtPrinter.h"
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "ui/CommandLine.h"
 #include "ui/Form1.h"
-#include "ui/Form1View.h"
+#include "ui/Program.h"
 #include "ui/QtPlatform.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    std::error_code noDirectory;  // a working directory that is gone leaves relative names as given
+    const std::string workingDirectory = std::filesystem::current_path(noDirectory).string();
+    const kalvor::CommandLine line =
+        kalvor::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), workingDirectory);
+
+    // Qt gets the program's name only: its own options are not the user's to give.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    switch (line.action) {
+    case kalvor::CommandLine::Action::Help: {
+        // The info file is found as the Info button finds it, beside the executable.
+        const QCoreApplication core(qtArgc, qtArgv);
+        kalvor::QtPlatform platform;
+        const std::string info = kalvor::infoFilePath(platform);
+        std::fputs(kalvor::helpText(info, platform.readFile(info).has_value()).c_str(), stdout);
+        return 0;
+    }
+    case kalvor::CommandLine::Action::Version:
+        std::fputs(kalvor::versionText().c_str(), stdout);
+        return 0;
+    case kalvor::CommandLine::Action::UsageError:
+        std::fputs((line.error + "\n\n" + kalvor::usageText()).c_str(), stderr);
+        return 2;
+    case kalvor::CommandLine::Action::Run:
+        break;
+    }
+
+    QApplication app(qtArgc, qtArgv);
     kalvor::installGermanTranslations(app);
-    kalvor::QtPlatform platform;
-    kalvor::ClockRandom random;
-    kalvor::Form1 form(platform, random);
-
-    // The import panel and the printing install their handlers here, before the load.
-    kalvor::LocalFileSystem files;
-    kalvor::ImportPanel panel(form.controls(), form.state(), platform, files);
-    kalvor::Form1View* window = nullptr;  // "Copy" takes the picture from the window once it stands
-    kalvor::QtPrinter printer([&window] { return window ? window->grab().toImage() : QImage(); });
-    kalvor::Printing printing(form.controls(), form.state(), platform, printer);
-
-    form.Form_Load();
-    kalvor::Form1View view(form);
-    window = &view;
-    printer.setDialogParent(&view);
-    platform.setWindow(&view);
-    view.show();
+    kalvor::Program program;
+    program.start(line.file);
     return QApplication::exec();
 }
