@@ -2,12 +2,27 @@
 // Splits a permanence file into its fields, the way both passes of the import
 // read it. One reader for both passes, so that they classify every field alike.
 
+#include <cstddef>
 #include <istream>
 #include <optional>
 #include <streambuf>
 #include <string>
 
+#include "core/NumberText.h"
+
 namespace kalvor {
+
+// The most of one field the reader holds, whatever the file: room for any header
+// line worth showing and for the first character that classifies a data field.
+// A field's number is read as its bytes stream past, so it needs no room at all.
+inline constexpr std::size_t kFieldCap = 1024;
+
+struct Field {
+    std::string text;  // the field's first bytes, at most kFieldCap of them
+    bool cut = false;  // the field went on beyond them
+
+    bool operator==(const Field&) const = default;
+};
 
 // Field rules:
 // - A field ends at a comma or at a line end; a line ends with CR LF, LF or a lone CR.
@@ -26,8 +41,13 @@ class FieldReader {
 public:
     explicit FieldReader(std::istream& in);
 
-    // The next field as bytes; nothing at the end of the file or on a read error.
-    std::optional<std::string> next();
+    // The next field; nothing at the end of the file or on a read error. Every byte
+    // of the field, also those beyond the cap, goes to number when one is given.
+    std::optional<Field> next(LeadingNumber* number = nullptr);
+    // The first bytes of the next field, at most count (and kFieldCap) of them, fewer
+    // when the field is shorter; the rest is not read yet, and the following next()
+    // gives the whole field. Nothing at the end of the file or on a read error.
+    std::optional<std::string> startOfNext(std::size_t count);
     // True when reading stopped because the file could not be read.
     bool failed() const { return in_.bad(); }
 
@@ -51,11 +71,24 @@ private:
     // Consumes the LF of a CR LF pair after a CR.
     void finishLineEnd(int c);
 
+    // Opens the next field; false at the end.
+    bool begin();
+    // Reads on in the open field until it ends or its text holds limit bytes.
+    void readOn(std::size_t limit);
+    void take(int c);
+    // The field ended at c (its delimiter or the end).
+    void close(int c);
+
     static constexpr int kEnd = std::char_traits<char>::eof();
+
+    enum class Open { No, Plain, Quoted, Complete };
 
     std::istream& in_;
     std::streambuf* buffer_;
     bool atLineStart_ = true;
+    Open open_ = Open::No;
+    Field field_;
+    LeadingNumber* number_ = nullptr;
 };
 
 }  // namespace kalvor

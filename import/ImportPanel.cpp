@@ -1,7 +1,6 @@
 #include "import/ImportPanel.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "core/NumberText.h"
@@ -12,7 +11,11 @@
 namespace kalvor {
 namespace {
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+// The prompt shows a header field in about two of its lines; a longer one is cut.
+constexpr std::size_t kHeaderLineChars = 80;
+
+// ASCII only, whatever the process locale says.
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::vector<std::string> pathComponents(std::string_view path) {
     std::vector<std::string> parts;
@@ -61,12 +64,16 @@ std::string importPrompt() {
 }
 
 void sortNames(std::vector<std::string>& names) {
+    // One pass over the common start decides; names equal but for case keep their
+    // byte order, so that the order is total.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                                       [](char x, char y) { return lower(x) < lower(y); });
-        const bool greater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
-                                                          [](char x, char y) { return lower(x) < lower(y); });
-        return less || (!greater && a < b);
+        const std::size_t common = std::min(a.size(), b.size());
+        for (std::size_t i = 0; i < common; ++i) {
+            const auto x = static_cast<unsigned char>(lower(a[i]));
+            const auto y = static_cast<unsigned char>(lower(b[i]));
+            if (x != y) return x < y;
+        }
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
 }
 
@@ -139,6 +146,7 @@ PermanenceRead::Outcome ImportPanel::importPath(const std::string& path) {
         case PermanenceRead::Outcome::NotPermanence:
             return file.outcome;
         case PermanenceRead::Outcome::Unreadable:
+        case PermanenceRead::Outcome::TooLarge:
             platform_.inform(std::string(kImportFailedMessage), std::string(kImportTitle));
             return file.outcome;
         case PermanenceRead::Outcome::Read:
@@ -146,7 +154,8 @@ PermanenceRead::Outcome ImportPanel::importPath(const std::string& path) {
     }
 
     // Both passes have succeeded; only now does the window change, in the usual order.
-    c.text.text = decodeText(file.header[0]) + '\r' + decodeText(file.header[1]) + '\r' + decodeText(file.header[2]);
+    const auto line = [](const Field& field) { return decodeLine(field.text, kHeaderLineChars, field.cut); };
+    c.text.text = line(file.header[0]) + '\r' + line(file.header[1]) + '\r' + line(file.header[2]);
     state_.zeilen = static_cast<double>(file.count);
     state_.anzahl = state_.zeilen;
     // Runs the box's change rule at once; it leaves anzahl at the count (it sets it from
