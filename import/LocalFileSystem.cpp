@@ -1,5 +1,8 @@
 #include "import/LocalFileSystem.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -7,6 +10,8 @@
 #include <sstream>
 #include <string_view>
 #include <system_error>
+
+#include "core/RegularFile.h"
 
 namespace kalvor {
 namespace fs = std::filesystem;
@@ -47,17 +52,32 @@ std::string unescapeMountPath(std::string_view field) {
 }
 
 // Names in a directory, chosen by kind; nothing when the directory cannot be read.
+// readdir's own type saves a stat per name; only names whose type it leaves open
+// (symbolic links, some file systems) are looked up, following links.
 template <typename Wanted>
 std::optional<std::vector<std::string>> listDirectory(const std::string& dir, Wanted wanted) {
-    std::error_code ec;
-    fs::directory_iterator it(fs::path(dir), ec);
-    if (ec) return std::nullopt;
+    DIR* stream = ::opendir(dir.c_str());
+    if (!stream) return std::nullopt;
     std::vector<std::string> names;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec) break;  // keep what could be read
-        std::error_code kindError;
-        if (wanted(*it, kindError) && !kindError) names.push_back(it->path().filename().native());
+    while (const dirent* entry = ::readdir(stream)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        mode_t kind = 0;
+        switch (entry->d_type) {
+        case DT_REG: kind = S_IFREG; break;
+        case DT_DIR: kind = S_IFDIR; break;
+        case DT_LNK:
+        case DT_UNKNOWN: {
+            struct stat st {};
+            if (::fstatat(::dirfd(stream), entry->d_name, &st, 0) == 0) kind = st.st_mode & S_IFMT;
+            break;
+        }
+        default: break;
+        }
+        if (wanted(kind)) names.emplace_back(name);
     }
+    // A read error midway keeps what could be read.
+    ::closedir(stream);
     return names;
 }
 
@@ -85,30 +105,24 @@ std::vector<std::string> LocalFileSystem::drives() {
     std::vector<std::string> result{"/"};
     std::ifstream table("/proc/self/mounts");
     if (!table) return result;
-    for (std::string& point : userMountPoints(table)) {
-        // Containers bind single files (/etc/hosts); only directories are drives.
-        std::error_code ec;
-        if (fs::is_directory(point, ec)) result.push_back(std::move(point));
-    }
+    // The mounts themselves are not touched (no stat): one that hangs, a network
+    // share gone away, must not hold up the window. A mount that is no directory
+    // (a container binds single files such as /etc/hosts) fails when picked, and
+    // the panel passes over it.
+    for (std::string& point : userMountPoints(table)) result.push_back(std::move(point));
     std::sort(result.begin() + 1, result.end());
     return result;
 }
 
 std::optional<std::vector<std::string>> LocalFileSystem::subdirectories(const std::string& dir) {
-    return listDirectory(dir, [](const fs::directory_entry& e, std::error_code& ec) { return e.is_directory(ec); });
+    return listDirectory(dir, [](mode_t kind) { return kind == S_IFDIR; });
 }
 
 std::optional<std::vector<std::string>> LocalFileSystem::files(const std::string& dir) {
-    return listDirectory(dir, [](const fs::directory_entry& e, std::error_code& ec) { return e.is_regular_file(ec); });
+    return listDirectory(dir, [](mode_t kind) { return kind == S_IFREG; });
 }
 
-std::unique_ptr<std::istream> LocalFileSystem::open(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return nullptr;
-    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-    if (!*file) return nullptr;
-    return file;
-}
+std::unique_ptr<std::istream> LocalFileSystem::open(const std::string& path) { return openRegularFile(path); }
 
 std::string LocalFileSystem::currentDirectory() {
     std::error_code ec;

@@ -1,5 +1,5 @@
 #pragma once
-// The file-system port on the local disk, with std::filesystem.
+// The file-system port on the local disk.
 
 #include <istream>
 
