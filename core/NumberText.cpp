@@ -103,6 +103,7 @@ void LeadingNumber::reset() {
     negative_ = point_ = anyDigit_ = sticky_ = exponentNegative_ = false;
     base_ = count_ = 0;
     scale_ = exponent_ = 0;
+    leading_ = 0;
     radixValue_ = 0;
 }
 
@@ -113,6 +114,7 @@ void LeadingNumber::mantissaDigit(char c) {
         return;
     }
     if (count_ < kDigits) {
+        if (count_ < 19) leading_ = leading_ * 10 + static_cast<unsigned>(c - '0');
         digits_[count_++] = c;
         if (point_) --scale_;
         return;
@@ -128,15 +130,15 @@ double LeadingNumber::value() const {
     // without digits leaves the exponent 0.
     long long exponent = scale_ + (exponentNegative_ ? -exponent_ : exponent_);
     const double sign = negative_ ? -1.0 : 1.0;
+    // What permanences and counters hold: a whole number of a few digits.
+    if (count_ <= 15 && exponent == 0) return sign * static_cast<double>(leading_);
     // Ten to the power of the leading digit's place decides at once when far outside.
     const long long lead = exponent + count_ - 1;
     if (lead > 310) return sign * kMaxDouble;
     if (lead < -330) return 0;
 
     if (count_ <= 15 && exponent >= -22 && exponent <= 22) {
-        long long mantissa = 0;
-        for (int i = 0; i < count_; ++i) mantissa = mantissa * 10 + (digits_[i] - '0');
-        const auto m = static_cast<double>(mantissa);
+        const auto m = static_cast<double>(leading_);
         const double power = kExactPowers[exponent < 0 ? -exponent : exponent];
         return sign * (exponent < 0 ? m / power : m * power);
     }
@@ -158,10 +160,15 @@ double LeadingNumber::value() const {
     return sign * value;
 }
 
+bool LeadingNumber::feed(std::string_view bytes) {
+    for (char c : bytes)
+        if (!feed(c)) return false;
+    return step_ != Step::Done;
+}
+
 double numericValue(std::string_view text) {
     LeadingNumber number;
-    for (char c : text)
-        if (!number.feed(c)) break;
+    number.feed(text);
     return number.value();
 }
 

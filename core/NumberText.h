@@ -24,6 +24,8 @@ public:
     // Takes the next byte of the text; false once the number has ended, when no
     // later byte can change it.
     bool feed(char c);
+    // The same for several bytes at once.
+    bool feed(std::string_view bytes);
     double value() const;
     // Ready for the next text.
     void reset();
@@ -46,6 +48,7 @@ private:
     int count_ = 0;             // significant digits kept
     long long scale_ = 0;       // the value is the kept digits times ten to this
     long long exponent_ = 0;    // as written, saturated
+    unsigned long long leading_ = 0;  // the first 19 kept digits as a number
     double radixValue_ = 0;
     char digits_[kDigits];
 };

@@ -21,7 +21,7 @@ void FieldReader::stop(std::ios::iostate why) {
     in_.setstate(why | std::ios::failbit);
 }
 
-int FieldReader::peek() {
+inline int FieldReader::peek() {
     if (!buffer_) return kEnd;
     try {
         const int c = buffer_->sgetc();
@@ -33,11 +33,11 @@ int FieldReader::peek() {
     }
 }
 
-void FieldReader::finishLineEnd(int c) {
+inline void FieldReader::finishLineEnd(int c) {
     if (c == '\r' && peek() == '\n') get();
 }
 
-bool FieldReader::begin() {
+inline bool FieldReader::begin() {
     int c = get();
     for (;;) {
         while (isBlank(c)) c = get();
@@ -49,6 +49,7 @@ bool FieldReader::begin() {
             atLineStart_ = true;
             field_.text.clear();
             field_.cut = false;
+            fed_ = 0;
             open_ = Open::Complete;
             return true;
         }
@@ -56,25 +57,34 @@ bool FieldReader::begin() {
     }
     field_.text.clear();
     field_.cut = false;
+    fed_ = 0;
     if (c == '"') {
         open_ = Open::Quoted;
     } else {
         open_ = Open::Plain;
         if (c == ',') close(c);
-        else take(c);
+        else field_.text.push_back(static_cast<char>(c));
     }
     return true;
 }
 
-void FieldReader::take(int c) {
-    const auto byte = static_cast<char>(c);
-    if (number_ && !number_->feed(byte)) number_ = nullptr;
-    if (field_.text.size() < kFieldCap) field_.text.push_back(byte);
-    // Blanks at the end of an unquoted field are no part of it.
-    else if (open_ == Open::Quoted || !isBlank(c)) field_.cut = true;
+inline void FieldReader::feedNumber() {
+    if (number_ && fed_ < field_.text.size() && !number_->feed(std::string_view(field_.text).substr(fed_)))
+        number_ = nullptr;
+    fed_ = field_.text.size();
 }
 
-void FieldReader::close(int c) {
+void FieldReader::takeBeyondCap(int c) {
+    // The number has all the bytes before this one, and gets the rest one by one.
+    feedNumber();
+    const auto byte = static_cast<char>(c);
+    if (number_ && !number_->feed(byte)) number_ = nullptr;
+    // Blanks at the end of an unquoted field are no part of it.
+    if (open_ == Open::Quoted || !isBlank(c)) field_.cut = true;
+}
+
+inline void FieldReader::close(int c) {
+    feedNumber();
     if (open_ == Open::Plain && !field_.cut) {
         while (!field_.text.empty() && isBlank(static_cast<unsigned char>(field_.text.back()))) field_.text.pop_back();
     }
@@ -83,22 +93,25 @@ void FieldReader::close(int c) {
     open_ = Open::Complete;
 }
 
-void FieldReader::readOn(std::size_t limit) {
+inline void FieldReader::readOn(std::size_t limit) {
+    std::string& text = field_.text;
     if (open_ == Open::Plain) {
-        while (field_.text.size() < limit) {
+        while (text.size() < limit) {
             const int c = get();
             if (c == kEnd || c == ',' || isLineEnd(c)) return close(c);
-            take(c);
+            if (text.size() < kFieldCap) text.push_back(static_cast<char>(c));
+            else takeBeyondCap(c);
         }
     } else if (open_ == Open::Quoted) {
-        while (field_.text.size() < limit) {
+        while (text.size() < limit) {
             int c = get();
             if (c == '"') {
                 for (c = get(); c != kEnd && c != ',' && !isLineEnd(c);) c = get();
                 return close(c);
             }
             if (c == kEnd) return close(c);
-            take(c);
+            if (text.size() < kFieldCap) text.push_back(static_cast<char>(c));
+            else takeBeyondCap(c);
         }
     }
 }
@@ -113,19 +126,16 @@ std::optional<std::string> FieldReader::startOfNext(std::size_t count) {
     return field_.text.substr(0, count);
 }
 
-std::optional<Field> FieldReader::next(LeadingNumber* number) {
+const Field* FieldReader::next(LeadingNumber* number) {
+    if (open_ == Open::No && !begin()) return nullptr;
     number_ = number;
-    if (open_ == Open::No) {
-        if (!begin()) return std::nullopt;
-    } else {
-        // Begun by startOfNext: its bytes so far are all in the text.
-        for (char byte : field_.text)
-            if (number_ && !number_->feed(byte)) number_ = nullptr;
-    }
     readOn(std::numeric_limits<std::size_t>::max());
+    // A field that ended before next() was called (an empty one, or one that
+    // startOfNext read whole) still gives its number.
+    feedNumber();
     open_ = Open::No;
     number_ = nullptr;
-    return std::move(field_);
+    return &field_;
 }
 
 }  // namespace kalvor

@@ -41,9 +41,10 @@ class FieldReader {
 public:
     explicit FieldReader(std::istream& in);
 
-    // The next field; nothing at the end of the file or on a read error. Every byte
-    // of the field, also those beyond the cap, goes to number when one is given.
-    std::optional<Field> next(LeadingNumber* number = nullptr);
+    // The next field, valid until the following call; nullptr at the end of the file
+    // or on a read error. Every byte of the field, also those beyond the cap, goes to
+    // number when one is given.
+    const Field* next(LeadingNumber* number = nullptr);
     // The first bytes of the next field, at most count (and kFieldCap) of them, fewer
     // when the field is shorter; the rest is not read yet, and the following next()
     // gives the whole field. Nothing at the end of the file or on a read error.
@@ -75,7 +76,12 @@ private:
     bool begin();
     // Reads on in the open field until it ends or its text holds limit bytes.
     void readOn(std::size_t limit);
-    void take(int c);
+    // A byte the text has no room for.
+    void takeBeyondCap(int c);
+    // Gives number_ the bytes of the text it has not had yet. The number of a field
+    // that fits the cap is read from its text once the field has ended, so that the
+    // reading loop stays small.
+    void feedNumber();
     // The field ended at c (its delimiter or the end).
     void close(int c);
 
@@ -89,6 +95,7 @@ private:
     Open open_ = Open::No;
     Field field_;
     LeadingNumber* number_ = nullptr;
+    std::size_t fed_ = 0;  // bytes of the text that number_ has had
 };
 
 }  // namespace kalvor

@@ -28,9 +28,9 @@ void dropUtf8Mark(std::string& text) {
 std::optional<Header> readHeader(FieldReader& reader) {
     Header header;
     for (auto& field : header) {
-        auto next = reader.next();
+        const Field* next = reader.next();
         if (!next) return std::nullopt;
-        field = std::move(*next);
+        field = *next;
     }
     dropUtf8Mark(header[0].text);
     return header;
@@ -81,7 +81,7 @@ PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::s
         auto read = readHeader(reader);
         if (!read) return result;
         header = std::move(*read);
-        while (auto field = reader.next()) {
+        while (const Field* field = reader.next()) {
             const FieldKind kind = classifyField(field->text);
             if (kind == FieldKind::EndMark) break;
             if (kind == FieldKind::Number && ++result.count > maxCount) {
@@ -112,7 +112,7 @@ PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::s
         if (!again || *again != header) return result;
         std::size_t i = 0;
         LeadingNumber number;
-        while (auto field = reader.next(&number)) {
+        while (const Field* field = reader.next(&number)) {
             const FieldKind kind = classifyField(field->text);
             if (kind == FieldKind::EndMark) break;
             if (kind == FieldKind::Number) {
