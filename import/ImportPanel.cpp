@@ -69,6 +69,7 @@ void sortNames(std::vector<std::string>& names) {
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         const std::size_t common = std::min(a.size(), b.size());
         for (std::size_t i = 0; i < common; ++i) {
+            if (a[i] == b[i]) continue;  // most of a shared start: no case to fold
             const auto x = static_cast<unsigned char>(lower(a[i]));
             const auto y = static_cast<unsigned char>(lower(b[i]));
             if (x != y) return x < y;
@@ -180,8 +181,12 @@ void ImportPanel::Drive1_Change() {
 void ImportPanel::Dir1_Change() {
     const std::string& dir = controls_.Dir1.path;
     std::vector<std::string> names;
+    std::optional<std::vector<std::string>> found;
+    if (justListed_ && justListed_->dir == dir) found = std::move(justListed_->files);
+    else found = files_.files(dir);
+    justListed_.reset();
     // A directory whose files cannot be listed shows an empty file list.
-    if (auto found = files_.files(dir)) {
+    if (found) {
         for (std::string& n : *found)
             if (matchesFilePattern(n)) names.push_back(std::move(n));
     }
@@ -204,10 +209,10 @@ void ImportPanel::Dir1_Open(int index) {
 void ImportPanel::File1_Click() { controls_.okexternok.enabled = !controls_.File1.items.empty(); }
 
 bool ImportPanel::moveDirectory(const std::string& dir) {
-    auto found = files_.subdirectories(dir);
-    if (!found) return false;
+    auto listing = files_.list(dir);
+    if (!listing) return false;
     std::vector<std::string> subdirectories;
-    for (std::string& n : *found)
+    for (std::string& n : listing->subdirectories)
         if (!isHidden(n)) subdirectories.push_back(std::move(n));
     sortNames(subdirectories);
 
@@ -218,7 +223,10 @@ bool ImportPanel::moveDirectory(const std::string& dir) {
     items.insert(items.end(), std::make_move_iterator(subdirectories.begin()),
                  std::make_move_iterator(subdirectories.end()));
     // The path is kept in its plain form, so that the same directory is the same path.
-    controls_.Dir1.setPath(pathOf(parts, parts.size()), std::move(items), depth);
+    std::string path = pathOf(parts, parts.size());
+    justListed_ = Listed{path, std::move(listing->files)};
+    controls_.Dir1.setPath(std::move(path), std::move(items), depth);
+    justListed_.reset();
     return true;
 }
 

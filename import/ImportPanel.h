@@ -3,6 +3,7 @@
 // and file lists in step, and the import itself behind its "OK" button.
 // Toolkit-free; it installs its handlers into the controls' hooks.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,13 @@ private:
     SeriesState& state_;
     Platform& platform_;
     FileSystem& files_;
+    // The files moveDirectory read with the subdirectories, for the Dir1_Change it
+    // raises at once: a large directory is read once, not twice.
+    struct Listed {
+        std::string dir;
+        std::vector<std::string> files;
+    };
+    std::optional<Listed> justListed_;
 };
 
 }  // namespace kalvor

@@ -51,34 +51,30 @@ std::string unescapeMountPath(std::string_view field) {
     return out;
 }
 
-// Names in a directory, chosen by kind; nothing when the directory cannot be read.
-// readdir's own type saves a stat per name; only names whose type it leaves open
-// (symbolic links, some file systems) are looked up, following links.
-template <typename Wanted>
-std::optional<std::vector<std::string>> listDirectory(const std::string& dir, Wanted wanted) {
+// The subdirectories and plain files of a directory in one read; nothing when the
+// directory cannot be read. readdir's own type saves a stat per name; only names
+// whose type it leaves open (symbolic links, some file systems) are looked up,
+// following links.
+std::optional<FileSystem::Listing> listDirectory(const std::string& dir) {
     DIR* stream = ::opendir(dir.c_str());
     if (!stream) return std::nullopt;
-    std::vector<std::string> names;
+    FileSystem::Listing listing;
     while (const dirent* entry = ::readdir(stream)) {
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..") continue;
-        mode_t kind = 0;
-        switch (entry->d_type) {
-        case DT_REG: kind = S_IFREG; break;
-        case DT_DIR: kind = S_IFDIR; break;
-        case DT_LNK:
-        case DT_UNKNOWN: {
+        unsigned char type = entry->d_type;
+        if (type == DT_LNK || type == DT_UNKNOWN) {
             struct stat st {};
-            if (::fstatat(::dirfd(stream), entry->d_name, &st, 0) == 0) kind = st.st_mode & S_IFMT;
-            break;
+            type = DT_UNKNOWN;
+            if (::fstatat(::dirfd(stream), entry->d_name, &st, 0) == 0)
+                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
         }
-        default: break;
-        }
-        if (wanted(kind)) names.emplace_back(name);
+        if (type == DT_DIR) listing.subdirectories.emplace_back(name);
+        if (type == DT_REG) listing.files.emplace_back(name);
     }
     // A read error midway keeps what could be read.
     ::closedir(stream);
-    return names;
+    return listing;
 }
 
 }  // namespace
@@ -115,12 +111,18 @@ std::vector<std::string> LocalFileSystem::drives() {
 }
 
 std::optional<std::vector<std::string>> LocalFileSystem::subdirectories(const std::string& dir) {
-    return listDirectory(dir, [](mode_t kind) { return kind == S_IFDIR; });
+    auto listing = listDirectory(dir);
+    if (!listing) return std::nullopt;
+    return std::move(listing->subdirectories);
 }
 
 std::optional<std::vector<std::string>> LocalFileSystem::files(const std::string& dir) {
-    return listDirectory(dir, [](mode_t kind) { return kind == S_IFREG; });
+    auto listing = listDirectory(dir);
+    if (!listing) return std::nullopt;
+    return std::move(listing->files);
 }
+
+std::optional<FileSystem::Listing> LocalFileSystem::list(const std::string& dir) { return listDirectory(dir); }
 
 std::unique_ptr<std::istream> LocalFileSystem::open(const std::string& path) { return openRegularFile(path); }
 

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
@@ -402,20 +403,24 @@ TEST_F(WindowTest, ImportListsShowTheModelAndForwardTheUsersPicks) {
     c.Drive1.current = 0;
     c.Dir1.items = {"/", "home", "daten", "alt"};
     c.Dir1.pathDepth = 3;
-    c.File1.items = {"april.txt", "mai.txt"};
+    const std::string longName = "mai-" + std::string(60, 'x') + ".txt";
+    c.File1.items = {"april.txt", longName};
     view->sync();
 
     auto* drives = find<QComboBox>("Drive1");
     auto* dirs = find<QListWidget>("Dir1");
-    auto* files = find<QListWidget>("File1");
+    auto* files = find<QListView>("File1");
     ASSERT_EQ(drives->count(), 2);
     EXPECT_EQ(dirs->count(), 4);
     EXPECT_EQ(dirs->currentRow(), 2);  // the open directory
-    EXPECT_EQ(files->count(), 2);
-    EXPECT_EQ(files->currentRow(), -1);
+    ASSERT_EQ(files->model()->rowCount(), 2);
+    EXPECT_EQ(files->currentIndex().row(), -1);
+    // A name too long for the list is cut at its edge; its tooltip shows it whole.
+    EXPECT_LE(files->visualRect(files->model()->index(1, 0)).right(), files->viewport()->width());
+    EXPECT_EQ(files->model()->index(1, 0).data(Qt::ToolTipRole).toString(), qs(longName));
 
     // A click on a name and one on the empty space below the names.
-    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(1)).center());
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->model()->index(1, 0)).center());
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, QPoint(10, files->viewport()->height() - 5));
     // Opening a directory: double-click, then Enter on the current entry.
     const QPoint alt = dirs->visualItemRect(dirs->item(3)).center();
@@ -484,10 +489,10 @@ TEST_F(WindowImportTest, APermanencePickedInThePanelIsReplayedByStart) {
     click("okextern");
     ASSERT_TRUE(find("Frame1")->isVisible());
     EXPECT_FALSE(find("okexternok")->isEnabled());
-    auto* files = find<QListWidget>("File1");
-    ASSERT_EQ(files->count(), 1);  // only the ".txt" file
-    EXPECT_EQ(files->item(0)->text(), QStringLiteral("tisch5.txt"));
-    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
+    auto* files = find<QListView>("File1");
+    ASSERT_EQ(files->model()->rowCount(), 1);  // only the ".txt" file
+    EXPECT_EQ(files->model()->index(0, 0).data().toString(), QStringLiteral("tisch5.txt"));
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->model()->index(0, 0)).center());
     ASSERT_TRUE(find("okexternok")->isEnabled());
     click("okexternok");
 
