@@ -126,8 +126,8 @@ void LeadingNumber::mantissaDigit(char c) {
 double LeadingNumber::value() const {
     if (base_ != 0) return radixValue_;
     if (count_ == 0) return 0;
-    // A digit count that exceeds any file stays far below the cap; an exponent sign
-    // without digits leaves the exponent 0.
+    // The point's place and the written exponent (0 when the sign had no digits);
+    // even a file of terabytes of digits keeps their sum far inside a long long.
     long long exponent = scale_ + (exponentNegative_ ? -exponent_ : exponent_);
     const double sign = negative_ ? -1.0 : 1.0;
     // What permanences and counters hold: a whole number of a few digits.
