@@ -1,7 +1,9 @@
 // The real window, offscreen: a click on Start that runs a 32,000-throw
 // "Durchlauf" until the window is repainted, against a repaint of the same window
-// without the click; and start-up to the first painted window, against a bare
-// window of the same size shown and painted.
+// without the click; start-up to the first painted window, against a bare window
+// of the same size shown and painted; and a double-click into a directory of
+// 100,000 ".txt" files until the panel shows them, against a plain readdir and
+// sort of the same directory.
 
 #include <benchmark/benchmark.h>
 
@@ -12,8 +14,19 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QAbstractItemView>
+#include <QListWidget>
+
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "tests/Fakes.h"
 #include "bench/RatioReporter.h"
@@ -126,11 +139,89 @@ void Startup(benchmark::State& st) {
 }
 BENCHMARK(Startup)->Unit(benchmark::kMillisecond);
 
+constexpr int kListedFiles = 100000;
+
+// A directory of many permanences, made once for the run and removed at its end.
+struct LargeDirectory {
+    LargeDirectory() {
+        char pattern[] = "/tmp/kalvor_bench_dir_XXXXXX";
+        if (!::mkdtemp(pattern)) std::abort();
+        root = pattern;
+        big = root / "permanenzen";
+        std::filesystem::create_directory(big);
+        for (int i = 0; i < kListedFiles; ++i) {
+            // Tables and days in no order, so that the sort has work to do.
+            const unsigned long long n = static_cast<unsigned long long>(i) * 2654435761ULL % 1000003ULL;
+            const std::string name = "Hamburg_" + std::to_string(n % 97) + "_Tisch" + std::to_string(n) + ".txt";
+            const int fd = ::open((big / name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+            if (fd >= 0) ::close(fd);
+        }
+    }
+    ~LargeDirectory() {
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+    std::filesystem::path root;
+    std::filesystem::path big;
+};
+
+const LargeDirectory& largeDirectory() {
+    static const LargeDirectory directory;
+    return directory;
+}
+
+void DirectoryListing_baseline(benchmark::State& st) {
+    const std::string dir = largeDirectory().big.string();
+    for (auto _ : st) {
+        std::vector<std::string> names;
+        DIR* stream = ::opendir(dir.c_str());
+        while (const dirent* entry = ::readdir(stream)) names.emplace_back(entry->d_name);
+        ::closedir(stream);
+        std::sort(names.begin(), names.end());
+        benchmark::DoNotOptimize(names.data());
+    }
+}
+BENCHMARK(DirectoryListing_baseline)->Unit(benchmark::kMillisecond);
+
+void DirectoryListing(benchmark::State& st) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(largeDirectory().root);
+    Program program;  // the panel starts in the directory that holds the large one
+    std::filesystem::current_path(before);
+    kalvor::Controls& c = program.form.controls();
+    c.okextern.click();
+    program.view->sync();
+    shownAndPainted(*program.view, st);
+    auto* dirs = program.view->findChild<QListWidget*>(QStringLiteral("Dir1"));
+    auto* files = program.view->findChild<QAbstractItemView*>(QStringLiteral("File1"));
+    const int start = c.Dir1.pathDepth - 1;  // the directory the panel starts in
+    const int row = start + 1;               // its first subdirectory: the large one
+    for (auto _ : st) {
+        st.PauseTiming();
+        c.Dir1.open(start);
+        program.view->sync();
+        QCoreApplication::processEvents();
+        const QPoint at = dirs->visualItemRect(dirs->item(row)).center();
+        QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, at);  // the first click of the double-click
+        QCoreApplication::processEvents();
+        PaintCounter listPainted(files->viewport());
+        st.ResumeTiming();
+        // Until the file list has laid out and painted the new names.
+        QTest::mouseDClick(dirs->viewport(), Qt::LeftButton, {}, at);
+        if (!waitForFirstPaint(listPainted)) st.SkipWithError("the file list was never painted");
+        st.PauseTiming();
+        if (c.File1.items.size() != kListedFiles) st.SkipWithError("the file list does not show every file");
+        st.ResumeTiming();
+    }
+}
+BENCHMARK(DirectoryListing)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // Measured without a display, the same on every machine.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    largeDirectory();
     return kalvor::bench::runWithRatios(argc, argv);
 }

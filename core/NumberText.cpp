@@ -14,90 +14,161 @@ constexpr double kMaxDouble = std::numeric_limits<double>::max();
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Reads digits in the given base; stops at the first character that is not one.
-double readRadix(std::string_view s, int base) {
-    double value = 0;
-    for (char c : s) {
-        int d = -1;
-        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (isDigit(c)) d = c - '0';
-        else if (lower >= 'a' && lower <= 'f') d = lower - 'a' + 10;
-        if (d < 0 || d >= base) break;
-        value = value * base + d;
-    }
-    return std::min(value, kMaxDouble);
-}
+bool isDroppedBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// Converts a clean decimal literal ("-12.5E3" form, 'e' as exponent letter).
-double parseDecimal(const std::string& literal) {
-    double value = 0;
-    const char* first = literal.data();
-    const char* last = first + literal.size();
-    auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec == std::errc::result_out_of_range) {
-        // Too large saturates; too small is zero.
-        const double rough = std::strtod(literal.c_str(), nullptr);
-        if (std::isinf(rough)) return rough > 0 ? kMaxDouble : -kMaxDouble;
-        return rough;
-    }
-    if (ec != std::errc() || ptr != last) return 0;
-    return value;
-}
+// Exponents beyond this are out of a double's range whatever the digits; the cap
+// keeps the sums below from overflowing.
+constexpr long long kExponentCap = 1'000'000'000'000LL;
+
+// Powers of ten a double holds exactly: with at most 15 digits, one multiplication
+// or division by them is correctly rounded.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 }  // namespace
 
+bool LeadingNumber::feed(char c) {
+    if (isDroppedBlank(c)) return step_ != Step::Done;
+    switch (step_) {
+    case Step::Start:
+        if (c == '&') {
+            step_ = Step::Ampersand;
+            return true;
+        }
+        if (c == '+' || c == '-') {
+            negative_ = c == '-';
+            step_ = Step::Sign;
+            return true;
+        }
+        [[fallthrough]];
+    case Step::Sign:
+    case Step::Mantissa:
+        if (isDigit(c)) {
+            step_ = Step::Mantissa;
+            mantissaDigit(c);
+            return true;
+        }
+        if (c == '.' && !point_) {
+            step_ = Step::Mantissa;
+            point_ = true;
+            return true;
+        }
+        if (step_ == Step::Mantissa && anyDigit_ && (upper(c) == 'E' || upper(c) == 'D')) {
+            step_ = Step::ExponentMark;
+            return true;
+        }
+        break;
+    case Step::Ampersand:
+        if (upper(c) == 'H' || upper(c) == 'O') {
+            base_ = upper(c) == 'H' ? 16 : 8;
+            step_ = Step::Radix;
+            return true;
+        }
+        break;
+    case Step::Radix: {
+        int d = -1;
+        if (isDigit(c)) d = c - '0';
+        else if (upper(c) >= 'A' && upper(c) <= 'F') d = upper(c) - 'A' + 10;
+        if (d < 0 || d >= base_) break;
+        radixValue_ = std::min(radixValue_ * base_ + d, kMaxDouble);
+        return true;
+    }
+    case Step::ExponentMark:
+        if (c == '+' || c == '-') {
+            exponentNegative_ = c == '-';
+            step_ = Step::ExponentSign;
+            return true;
+        }
+        [[fallthrough]];
+    case Step::ExponentSign:
+    case Step::Exponent:
+        if (isDigit(c)) {
+            step_ = Step::Exponent;
+            exponent_ = std::min(exponent_ * 10 + (c - '0'), kExponentCap);
+            return true;
+        }
+        break;
+    case Step::Done:
+        break;
+    }
+    step_ = Step::Done;
+    return false;
+}
+
+void LeadingNumber::reset() {
+    // The digits need no clearing: only the first count_ of them are ever read.
+    step_ = Step::Start;
+    negative_ = point_ = anyDigit_ = sticky_ = exponentNegative_ = false;
+    base_ = count_ = 0;
+    scale_ = exponent_ = 0;
+    leading_ = 0;
+    radixValue_ = 0;
+}
+
+void LeadingNumber::mantissaDigit(char c) {
+    anyDigit_ = true;
+    if (c == '0' && count_ == 0) {
+        if (point_) --scale_;  // a leading zero only moves the point
+        return;
+    }
+    if (count_ < kDigits) {
+        if (count_ < 19) leading_ = leading_ * 10 + static_cast<unsigned>(c - '0');
+        digits_[count_++] = c;
+        if (point_) --scale_;
+        return;
+    }
+    if (c != '0') sticky_ = true;
+    if (!point_) ++scale_;
+}
+
+double LeadingNumber::value() const {
+    if (base_ != 0) return radixValue_;
+    if (count_ == 0) return 0;
+    // The point's place and the written exponent (0 when the sign had no digits);
+    // even a file of terabytes of digits keeps their sum far inside a long long.
+    long long exponent = scale_ + (exponentNegative_ ? -exponent_ : exponent_);
+    const double sign = negative_ ? -1.0 : 1.0;
+    // What permanences and counters hold: a whole number of a few digits.
+    if (count_ <= 15 && exponent == 0) return sign * static_cast<double>(leading_);
+    // Ten to the power of the leading digit's place decides at once when far outside.
+    const long long lead = exponent + count_ - 1;
+    if (lead > 310) return sign * kMaxDouble;
+    if (lead < -330) return 0;
+
+    if (count_ <= 15 && exponent >= -22 && exponent <= 22) {
+        const auto m = static_cast<double>(leading_);
+        const double power = kExactPowers[exponent < 0 ? -exponent : exponent];
+        return sign * (exponent < 0 ? m / power : m * power);
+    }
+
+    // The kept digits, one more for whatever non-zero digits followed them, and the
+    // exponent: from_chars rounds that correctly, without the process locale.
+    char literal[kDigits + 1 + 24];
+    char* end = std::copy(digits_, digits_ + count_, literal);
+    if (sticky_) {
+        *end++ = '1';
+        --exponent;
+    }
+    *end++ = 'e';
+    end = std::to_chars(end, literal + sizeof literal, exponent).ptr;
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(literal, end, value);
+    if (ec == std::errc::result_out_of_range) return lead > 0 ? sign * kMaxDouble : 0.0;
+    if (ec != std::errc() || ptr != end) return 0;
+    return sign * value;
+}
+
+bool LeadingNumber::feed(std::string_view bytes) {
+    for (char c : bytes)
+        if (!feed(c)) return false;
+    return step_ != Step::Done;
+}
+
 double numericValue(std::string_view text) {
-    // Fast path for what the counters hold: a few plain digits.
-    if (!text.empty() && text.size() <= 15) {
-        long long v = 0;
-        bool plain = true;
-        for (char c : text) {
-            if (!isDigit(c)) {
-                plain = false;
-                break;
-            }
-            v = v * 10 + (c - '0');
-        }
-        if (plain) return static_cast<double>(v);
-    }
-
-    std::string s;
-    s.reserve(text.size());
-    for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n') s.push_back(c);
-
-    if (s.size() >= 2 && s[0] == '&') {
-        const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(s[1])));
-        if (kind == 'H') return readRadix(std::string_view(s).substr(2), 16);
-        if (kind == 'O') return readRadix(std::string_view(s).substr(2), 8);
-    }
-
-    std::string literal;
-    size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        if (s[i] == '-') literal.push_back('-');
-        ++i;
-    }
-    bool digits = false;
-    bool point = false;
-    for (; i < s.size(); ++i) {
-        if (isDigit(s[i])) { literal.push_back(s[i]); digits = true; }
-        else if (s[i] == '.' && !point) { literal.push_back('.'); point = true; }
-        else break;
-    }
-    if (!digits) return 0;
-    if (i < s.size()) {
-        const char e = static_cast<char>(std::toupper(static_cast<unsigned char>(s[i])));
-        if (e == 'E' || e == 'D') {
-            size_t j = i + 1;
-            std::string exponent = "e";
-            if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent.push_back(s[j++]);
-            bool expDigits = false;
-            for (; j < s.size() && isDigit(s[j]); ++j) { exponent.push_back(s[j]); expDigits = true; }
-            if (expDigits) literal += exponent;
-        }
-    }
-    return parseDecimal(literal);
+    LeadingNumber number;
+    number.feed(text);
+    return number.value();
 }
 
 namespace {

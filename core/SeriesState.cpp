@@ -1,5 +1,8 @@
 #include "core/SeriesState.h"
 
+#include <cmath>
+#include <limits>
+
 namespace kalvor {
 
 std::array<int16_t, 38> wheelColours() {
@@ -11,6 +14,15 @@ std::array<int16_t, 38> wheelColours() {
         table[static_cast<size_t>(n)] = (odd == lowHalfOfDecade) ? kRed : kBlack;
     }
     return table;
+}
+
+int32_t playedNumber(double value) {
+    constexpr auto kLow = std::numeric_limits<int32_t>::min();
+    constexpr auto kHigh = std::numeric_limits<int32_t>::max();
+    if (std::isnan(value)) return 0;
+    if (value >= kHigh) return kHigh;
+    if (value <= kLow) return kLow;
+    return static_cast<int32_t>(std::nearbyint(value));
 }
 
 void SeriesState::load() {

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,11 +18,21 @@ inline constexpr int16_t kZeroLine = 100;
 // The European single-zero wheel; index 37 exists and holds no colour.
 std::array<int16_t, 38> wheelColours();
 
+// The number a throw plays for an imported value: the nearest whole number, halves
+// to the even one, held at the limits of 32 bits beyond them. Kept in the list in
+// place of the value, so that a number costs four bytes.
+int32_t playedNumber(double value);
+
+// The empty elements the imported list keeps beyond its last number. They are never
+// played: the permanence ends with its last number.
+inline constexpr std::size_t kPermMargin = 20;
+
 struct SeriesState {
     std::array<int16_t, 38> farbe{};
-    // Imported numbers by throw number, index 0 unused. Empty elements hold nothing.
+    // Imported numbers by throw number, index 0 unused, each already as its throw
+    // plays it (playedNumber); an empty field and the margin play as 0.
     // permPresent is false until the first import creates the list.
-    std::vector<std::optional<double>> perm;
+    std::vector<int32_t> perm;
     bool permPresent = false;
     int16_t extern_ = 0;  // number source: 0 random, 1 the imported list ("extern" is a C++ keyword)
     double anzahl = 0;

@@ -1,5 +1,6 @@
 #include "core/TextEncoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -60,6 +61,33 @@ std::string windows1252ToUtf8(std::string_view bytes) {
 
 std::string decodeText(std::string_view bytes) {
     return isValidUtf8(bytes) ? std::string(bytes) : windows1252ToUtf8(bytes);
+}
+
+std::string decodeLine(std::string_view bytes, std::size_t maxChars, bool bytesCut) {
+    if (bytesCut) {
+        // A character the cut split in two is left out, so that valid UTF-8 stays valid.
+        for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+            const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
+            if ((b & 0xC0) == 0x80) continue;
+            const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+            if (length > back) bytes.remove_suffix(back);
+            break;
+        }
+    }
+    std::string text = decodeText(bytes);
+    // Characters are counted by their lead bytes; the text is valid UTF-8 here.
+    std::size_t chars = 0;
+    std::size_t keep = text.size();
+    const std::size_t room = maxChars == 0 ? 0 : maxChars - 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (chars == room) keep = i;
+        ++chars;
+    }
+    if (chars <= maxChars && !bytesCut) return text;
+    text.resize(std::min(keep, text.size()));
+    text += "…";
+    return text;
 }
 
 }  // namespace kalvor

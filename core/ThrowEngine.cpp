@@ -44,18 +44,20 @@ std::optional<Throw> nextThrow(const SeriesState& s, RandomPort& random, double 
         t.zero = t.zahl == 0;
         return t;
     }
-    if (!s.permPresent || index >= static_cast<double>(s.perm.size())) return std::nullopt;
-    const auto& element = s.perm[static_cast<size_t>(index)];
-    // Halves go to the even neighbour.
-    const double rounded = element ? std::nearbyint(*element) : 0.0;
-    t.shown = rounded == 0 ? 0 : rounded;
-    t.zero = rounded == 0;
-    if (rounded >= 0 && rounded <= 37) {
-        t.zahl = static_cast<int16_t>(rounded);
+    // The margin beyond the last number holds no throw of the permanence: playing it
+    // as zeros would show throws that were never made.
+    if (!s.permPresent || index + static_cast<double>(kPermMargin) >= static_cast<double>(s.perm.size()))
+        return std::nullopt;
+    // Rounded by the import already.
+    const int32_t number = s.perm[static_cast<size_t>(index)];
+    t.shown = number;
+    t.zero = number == 0;
+    if (number >= 0 && number <= 37) {
+        t.zahl = static_cast<int16_t>(number);
         t.colour = s.farbe[static_cast<size_t>(t.zahl)];
     } else {
         // Not a number of the wheel: a throw without colour, as an imported 37 is.
-        t.zahl = static_cast<int16_t>(std::clamp(rounded, -32768.0, 32767.0));
+        t.zahl = static_cast<int16_t>(std::clamp(number, -32768, 32767));
         t.colour = kNoColour;
     }
     return t;

@@ -22,6 +22,19 @@ public:
     virtual std::optional<std::vector<std::string>> subdirectories(const std::string& dir) = 0;
     // Names of the plain files of dir, in any order; nothing when dir cannot be read.
     virtual std::optional<std::vector<std::string>> files(const std::string& dir) = 0;
+
+    struct Listing {
+        std::vector<std::string> subdirectories;
+        std::vector<std::string> files;
+    };
+    // Both at once, so that a large directory is read once; nothing when dir cannot
+    // be read. A directory whose files cannot be listed gives none.
+    virtual std::optional<Listing> list(const std::string& dir) {
+        auto subdirectories = this->subdirectories(dir);
+        if (!subdirectories) return std::nullopt;
+        auto plain = files(dir);
+        return Listing{std::move(*subdirectories), plain ? std::move(*plain) : std::vector<std::string>{}};
+    }
     // The file for reading from its start; nullptr when it is missing, unreadable or
     // not a plain file (a directory is never opened as a file).
     virtual std::unique_ptr<std::istream> open(const std::string& path) = 0;

@@ -11,7 +11,10 @@
 namespace kalvor {
 namespace {
 
-// ASCII only: names sort and match alike whatever the process locale.
+// The prompt shows a header field in about two of its lines; a longer one is cut.
+constexpr std::size_t kHeaderLineChars = 80;
+
+// ASCII only, whatever the process locale says.
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::vector<std::string> pathComponents(std::string_view path) {
@@ -60,13 +63,23 @@ std::string importPrompt() {
     return prompt;
 }
 
+std::string headerPrompt(const std::array<Field, 3>& header) {
+    const auto line = [](const Field& field) { return decodeLine(field.text, kHeaderLineChars, field.cut); };
+    return line(header[0]) + '\r' + line(header[1]) + '\r' + line(header[2]);
+}
+
 void sortNames(std::vector<std::string>& names) {
+    // One pass over the common start decides; names equal but for case keep their
+    // byte order, so that the order is total.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                                       [](char x, char y) { return lower(x) < lower(y); });
-        const bool greater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
-                                                          [](char x, char y) { return lower(x) < lower(y); });
-        return less || (!greater && a < b);
+        const std::size_t common = std::min(a.size(), b.size());
+        for (std::size_t i = 0; i < common; ++i) {
+            if (a[i] == b[i]) continue;  // most of a shared start: no case to fold
+            const auto x = static_cast<unsigned char>(lower(a[i]));
+            const auto y = static_cast<unsigned char>(lower(b[i]));
+            if (x != y) return x < y;
+        }
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
 }
 
@@ -144,6 +157,7 @@ PermanenceRead::Outcome ImportPanel::importPath(const std::string& path) {
         case PermanenceRead::Outcome::NotPermanence:
             return file.outcome;
         case PermanenceRead::Outcome::Unreadable:
+        case PermanenceRead::Outcome::TooLarge:
             platform_.inform(std::string(kImportFailedMessage), std::string(kImportTitle));
             return file.outcome;
         case PermanenceRead::Outcome::Read:
@@ -151,7 +165,7 @@ PermanenceRead::Outcome ImportPanel::importPath(const std::string& path) {
     }
 
     // Both passes have succeeded; only now does the window change, in the usual order.
-    c.text.text = decodeText(file.header[0]) + '\r' + decodeText(file.header[1]) + '\r' + decodeText(file.header[2]);
+    c.text.text = headerPrompt(file.header);
     state_.zeilen = static_cast<double>(file.count);
     state_.anzahl = state_.zeilen;
     // Runs the box's change rule at once; it leaves anzahl at the count (it sets it from
@@ -176,8 +190,12 @@ void ImportPanel::Drive1_Change() {
 void ImportPanel::Dir1_Change() {
     const std::string& dir = controls_.Dir1.path;
     std::vector<std::string> names;
+    std::optional<std::vector<std::string>> found;
+    if (justListed_ && justListed_->dir == dir) found = std::move(justListed_->files);
+    else found = files_.files(dir);
+    justListed_.reset();
     // A directory whose files cannot be listed shows an empty file list.
-    if (auto found = files_.files(dir)) {
+    if (found) {
         for (std::string& n : *found)
             if (matchesFilePattern(n)) names.push_back(std::move(n));
     }
@@ -200,10 +218,10 @@ void ImportPanel::Dir1_Open(int index) {
 void ImportPanel::File1_Click() { controls_.okexternok.enabled = !controls_.File1.items.empty(); }
 
 bool ImportPanel::moveDirectory(const std::string& dir) {
-    auto found = files_.subdirectories(dir);
-    if (!found) return false;
+    auto listing = files_.list(dir);
+    if (!listing) return false;
     std::vector<std::string> subdirectories;
-    for (std::string& n : *found)
+    for (std::string& n : listing->subdirectories)
         if (!isHidden(n)) subdirectories.push_back(std::move(n));
     sortNames(subdirectories);
 
@@ -214,7 +232,10 @@ bool ImportPanel::moveDirectory(const std::string& dir) {
     items.insert(items.end(), std::make_move_iterator(subdirectories.begin()),
                  std::make_move_iterator(subdirectories.end()));
     // The path is kept in its plain form, so that the same directory is the same path.
-    controls_.Dir1.setPath(pathOf(parts, parts.size()), std::move(items), depth);
+    std::string path = pathOf(parts, parts.size());
+    justListed_ = Listed{path, std::move(listing->files)};
+    controls_.Dir1.setPath(std::move(path), std::move(items), depth);
+    justListed_.reset();
     return true;
 }
 

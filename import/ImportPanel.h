@@ -3,6 +3,8 @@
 // and file lists in step, and the import itself behind its "OK" button.
 // Toolkit-free; it installs its handlers into the controls' hooks.
 
+#include <optional>
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +23,9 @@ inline constexpr std::string_view kImportTitle = " Import";
 
 // The three lines shown while the panel is open.
 std::string importPrompt();
+// The prompt after an import: the three header fields as three lines, each cut where
+// the box could no longer show it.
+std::string headerPrompt(const std::array<Field, 3>& header);
 
 // Directories and files in the order the lists show them: by name, ignoring case.
 void sortNames(std::vector<std::string>& names);
@@ -59,6 +64,13 @@ private:
     SeriesState& state_;
     Platform& platform_;
     FileSystem& files_;
+    // The files moveDirectory read with the subdirectories, for the Dir1_Change it
+    // raises at once: a large directory is read once, not twice.
+    struct Listed {
+        std::string dir;
+        std::vector<std::string> files;
+    };
+    std::optional<Listed> justListed_;
 };
 
 }  // namespace kalvor

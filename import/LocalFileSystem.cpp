@@ -1,5 +1,8 @@
 #include "import/LocalFileSystem.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -7,6 +10,8 @@
 #include <sstream>
 #include <string_view>
 #include <system_error>
+
+#include "core/RegularFile.h"
 
 namespace kalvor {
 namespace fs = std::filesystem;
@@ -46,19 +51,30 @@ std::string unescapeMountPath(std::string_view field) {
     return out;
 }
 
-// Names in a directory, chosen by kind; nothing when the directory cannot be read.
-template <typename Wanted>
-std::optional<std::vector<std::string>> listDirectory(const std::string& dir, Wanted wanted) {
-    std::error_code ec;
-    fs::directory_iterator it(fs::path(dir), ec);
-    if (ec) return std::nullopt;
-    std::vector<std::string> names;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec) break;  // keep what could be read
-        std::error_code kindError;
-        if (wanted(*it, kindError) && !kindError) names.push_back(it->path().filename().native());
+// The subdirectories and plain files of a directory in one read; nothing when the
+// directory cannot be read. readdir's own type saves a stat per name; only names
+// whose type it leaves open (symbolic links, some file systems) are looked up,
+// following links.
+std::optional<FileSystem::Listing> listDirectory(const std::string& dir) {
+    DIR* stream = ::opendir(dir.c_str());
+    if (!stream) return std::nullopt;
+    FileSystem::Listing listing;
+    while (const dirent* entry = ::readdir(stream)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_LNK || type == DT_UNKNOWN) {
+            struct stat st {};
+            type = DT_UNKNOWN;
+            if (::fstatat(::dirfd(stream), entry->d_name, &st, 0) == 0)
+                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        if (type == DT_DIR) listing.subdirectories.emplace_back(name);
+        if (type == DT_REG) listing.files.emplace_back(name);
     }
-    return names;
+    // A read error midway keeps what could be read.
+    ::closedir(stream);
+    return listing;
 }
 
 }  // namespace
@@ -85,30 +101,30 @@ std::vector<std::string> LocalFileSystem::drives() {
     std::vector<std::string> result{"/"};
     std::ifstream table("/proc/self/mounts");
     if (!table) return result;
-    for (std::string& point : userMountPoints(table)) {
-        // Containers bind single files (/etc/hosts); only directories are drives.
-        std::error_code ec;
-        if (fs::is_directory(point, ec)) result.push_back(std::move(point));
-    }
+    // The mounts themselves are not touched (no stat): one that hangs, a network
+    // share gone away, must not hold up the window. A mount that is no directory
+    // (a container binds single files such as /etc/hosts) fails when picked, and
+    // the panel passes over it.
+    for (std::string& point : userMountPoints(table)) result.push_back(std::move(point));
     std::sort(result.begin() + 1, result.end());
     return result;
 }
 
 std::optional<std::vector<std::string>> LocalFileSystem::subdirectories(const std::string& dir) {
-    return listDirectory(dir, [](const fs::directory_entry& e, std::error_code& ec) { return e.is_directory(ec); });
+    auto listing = listDirectory(dir);
+    if (!listing) return std::nullopt;
+    return std::move(listing->subdirectories);
 }
 
 std::optional<std::vector<std::string>> LocalFileSystem::files(const std::string& dir) {
-    return listDirectory(dir, [](const fs::directory_entry& e, std::error_code& ec) { return e.is_regular_file(ec); });
+    auto listing = listDirectory(dir);
+    if (!listing) return std::nullopt;
+    return std::move(listing->files);
 }
 
-std::unique_ptr<std::istream> LocalFileSystem::open(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return nullptr;
-    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-    if (!*file) return nullptr;
-    return file;
-}
+std::optional<FileSystem::Listing> LocalFileSystem::list(const std::string& dir) { return listDirectory(dir); }
+
+std::unique_ptr<std::istream> LocalFileSystem::open(const std::string& path) { return openRegularFile(path); }
 
 std::string LocalFileSystem::currentDirectory() {
     std::error_code ec;

@@ -1,5 +1,5 @@
 #pragma once
-// The file-system port on the local disk, with std::filesystem.
+// The file-system port on the local disk.
 
 #include <istream>
 
@@ -12,6 +12,7 @@ public:
     std::vector<std::string> drives() override;
     std::optional<std::vector<std::string>> subdirectories(const std::string& dir) override;
     std::optional<std::vector<std::string>> files(const std::string& dir) override;
+    std::optional<Listing> list(const std::string& dir) override;
     std::unique_ptr<std::istream> open(const std::string& path) override;
     std::string currentDirectory() override;
 };

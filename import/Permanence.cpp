@@ -1,7 +1,12 @@
 #include "import/Permanence.h"
 
+#include <unistd.h>
+
+#include <limits>
+#include <new>
+
 #include "core/NumberText.h"
-#include "import/FieldReader.h"
+#include "core/SeriesState.h"
 
 namespace kalvor {
 namespace {
@@ -9,18 +14,25 @@ namespace {
 using Outcome = PermanenceRead::Outcome;
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kIdentification = "Spielbank";
 constexpr int kHeaderFields = 4;
 
-// Fields 1 to 4, or nothing when the file ends (or fails) before the fourth.
+using Header = std::array<Field, kHeaderFields>;
+
 // An editor's UTF-8 byte-order mark is no part of the first field.
-std::optional<std::array<std::string, kHeaderFields>> readHeader(FieldReader& reader) {
-    std::array<std::string, kHeaderFields> header;
+void dropUtf8Mark(std::string& text) {
+    if (text.starts_with(kUtf8Mark)) text.erase(0, kUtf8Mark.size());
+}
+
+// Fields 1 to 4, or nothing when the file ends (or fails) before the fourth.
+std::optional<Header> readHeader(FieldReader& reader) {
+    Header header;
     for (auto& field : header) {
-        auto next = reader.next();
+        const Field* next = reader.next();
         if (!next) return std::nullopt;
-        field = std::move(*next);
+        field = *next;
     }
-    if (header[0].starts_with(kUtf8Mark)) header[0].erase(0, kUtf8Mark.size());
+    dropUtf8Mark(header[0].text);
     return header;
 }
 
@@ -32,11 +44,20 @@ FieldKind classifyField(std::string_view field) {
     return FieldKind::Number;
 }
 
-bool isPermanenceHeader(std::string_view firstField) { return firstField.starts_with("Spielbank"); }
+bool isPermanenceHeader(std::string_view firstField) { return firstField.starts_with(kIdentification); }
 
-PermanenceRead readPermanence(FileSystem& files, const std::string& path) {
+std::size_t listRoom() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) return std::numeric_limits<std::size_t>::max();
+    return static_cast<std::size_t>(pages) / 2 * static_cast<std::size_t>(pageSize) / sizeof(int32_t);
+}
+
+PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::size_t room) {
     PermanenceRead result;
-    std::array<std::string, kHeaderFields> header;
+    Header header;
+    // The list and its margin, element 0 included.
+    const std::size_t maxCount = room > kPermMargin ? room - kPermMargin - 1 : 0;
 
     // Counting pass.
     {
@@ -47,32 +68,42 @@ PermanenceRead readPermanence(FileSystem& files, const std::string& path) {
             return result;
         }
         FieldReader reader(*in);
-        // The first field alone decides whether this is a permanence at all, even
-        // when the file ends right after it.
-        auto first = reader.next();
-        if (!first) return result;
-        std::string firstField = *first;
-        if (firstField.starts_with(kUtf8Mark)) firstField.erase(0, kUtf8Mark.size());
-        if (!isPermanenceHeader(firstField)) {
+        // The start of the first field alone decides whether this is a permanence at
+        // all, before the rest of it is read: a file of one endless field is refused
+        // after a few bytes.
+        auto start = reader.startOfNext(kUtf8Mark.size() + kIdentification.size());
+        if (!start) return result;
+        dropUtf8Mark(*start);
+        if (!isPermanenceHeader(*start)) {
             result.outcome = Outcome::NotPermanence;
             return result;
         }
-        header[0] = std::move(firstField);
-        for (int i = 1; i < kHeaderFields; ++i) {
-            auto next = reader.next();
-            if (!next) return result;
-            header[static_cast<std::size_t>(i)] = std::move(*next);
-        }
-        while (auto field = reader.next()) {
-            const FieldKind kind = classifyField(*field);
+        auto read = readHeader(reader);
+        if (!read) return result;
+        header = std::move(*read);
+        while (const Field* field = reader.next()) {
+            const FieldKind kind = classifyField(field->text);
             if (kind == FieldKind::EndMark) break;
-            if (kind == FieldKind::Number) ++result.count;
+            if (kind == FieldKind::Number && ++result.count > maxCount) {
+                result.outcome = Outcome::TooLarge;
+                return result;
+            }
         }
         if (reader.failed()) return result;
     }
 
-    // Filling pass: the same reader over the same file, into a list of its final size.
-    std::vector<std::optional<double>> numbers(result.count + kPermMargin + 1);
+    // The list at its final size. Within the room a refusal of the memory is still
+    // possible (a limited address space); it is this import's failure, reported as
+    // such, and not the end of the program.
+    std::vector<int32_t> numbers;
+    try {
+        numbers.assign(result.count + kPermMargin + 1, 0);
+    } catch (const std::bad_alloc&) {
+        result.outcome = Outcome::TooLarge;
+        return result;
+    }
+
+    // Filling pass: the same reader over the same file.
     {
         auto in = files.open(path);
         if (!in) return result;
@@ -80,13 +111,16 @@ PermanenceRead readPermanence(FileSystem& files, const std::string& path) {
         const auto again = readHeader(reader);
         if (!again || *again != header) return result;
         std::size_t i = 0;
-        while (auto field = reader.next()) {
-            const FieldKind kind = classifyField(*field);
+        LeadingNumber number;
+        while (const Field* field = reader.next(&number)) {
+            const FieldKind kind = classifyField(field->text);
             if (kind == FieldKind::EndMark) break;
-            if (kind == FieldKind::Separator) continue;
-            // More numbers than counted: the file changed under us.
-            if (++i > result.count) return result;
-            numbers[i] = numericValue(*field);
+            if (kind == FieldKind::Number) {
+                // More numbers than counted: the file changed under us.
+                if (++i > result.count) return result;
+                numbers[i] = playedNumber(number.value());
+            }
+            number.reset();
         }
         if (reader.failed() || i != result.count) return result;
     }

@@ -4,17 +4,16 @@
 
 #include <array>
 #include <cstddef>
-#include <optional>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/SeriesState.h"
+#include "import/FieldReader.h"
 #include "import/FileSystem.h"
 
 namespace kalvor {
-
-// The extra empty elements the list keeps beyond its last number.
-inline constexpr std::size_t kPermMargin = 20;
 
 enum class FieldKind { Separator, EndMark, Number };
 
@@ -31,17 +30,23 @@ struct PermanenceRead {
         Empty,          // a file of 0 bytes: refused without a word
         NotPermanence,  // the first field does not begin with "Spielbank": refused without a word
         Unreadable,     // missing, unreadable, too short, or changed between the passes
+        TooLarge,       // more numbers than the list can hold in this machine's memory
     };
     Outcome outcome = Outcome::Unreadable;
-    std::array<std::string, 3> header;  // fields 1 to 3 as the file's bytes
-    std::size_t count = 0;              // number fields found
-    // Indices 0 to count + kPermMargin; element i holds the i-th number, 1 <= i <= count.
-    std::vector<std::optional<double>> numbers;
+    std::array<Field, 3> header;  // fields 1 to 3 as the file's bytes, each cut at kFieldCap
+    std::size_t count = 0;        // number fields found
+    // Indices 0 to count + kPermMargin; element i is the i-th number as its throw
+    // plays it (playedNumber), 1 <= i <= count; the others are 0.
+    std::vector<int32_t> numbers;
 };
+
+// How many numbers a list may hold: a list may take half of the machine's memory.
+std::size_t listRoom();
 
 // Reads the file at path in two passes, counting and then filling a list allocated
 // at its final size between them. Nothing outside the result is touched, so a
-// failure in either pass leaves the caller free to change nothing.
-PermanenceRead readPermanence(FileSystem& files, const std::string& path);
+// failure in either pass leaves the caller free to change nothing. A file with more
+// than room numbers is refused as soon as the count passes it.
+PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::size_t room = listRoom());
 
 }  // namespace kalvor

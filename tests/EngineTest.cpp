@@ -207,8 +207,9 @@ TEST_F(Engine, ContinuingAFinishedSeriesAfterALargerNumber) {
     EXPECT_EQ(c.text.text, std::string(kComputerPrompt) + kEnd);
 }
 
-TEST_F(Engine, ReplaysTheImportedListWithHalvesToEven) {
-    s.perm = {std::nullopt, 2.5, 3.5, std::nullopt, 36.4, 37, 0.5};
+TEST_F(Engine, ReplaysTheImportedList) {
+    s.perm = {0, 2, 4, 0, 36, 37, 0};
+    s.perm.resize(s.perm.size() + kPermMargin);
     s.permPresent = true;
     s.extern_ = 1;
     c.text.text = "Spielbank";
@@ -228,7 +229,8 @@ TEST_F(Engine, ReplaysTheImportedListWithHalvesToEven) {
 }
 
 TEST_F(Engine, NumbersOffTheWheelPlayWithoutColour) {
-    s.perm = {std::nullopt, 40, -3, 1e9, 1};
+    s.perm = {0, 40, -3, 1'000'000'000, 1};
+    s.perm.resize(s.perm.size() + kPermMargin);
     s.permPresent = true;
     s.extern_ = 1;
     throws("4");
@@ -240,7 +242,7 @@ TEST_F(Engine, NumbersOffTheWheelPlayWithoutColour) {
     EXPECT_EQ(s.spalte, 98);
     EXPECT_EQ(s.beruehrung, 3);
     c.Option1.select(0);
-    s.perm[4] = 70000.0;
+    s.perm[4] = 70000;
     throws("5");
     s.akut = 3;
     c.okstart.click();
@@ -248,7 +250,7 @@ TEST_F(Engine, NumbersOffTheWheelPlayWithoutColour) {
 }
 
 TEST_F(Engine, ThrowBeyondTheImportedListEndsTheSeries) {
-    s.perm.assign(23, std::nullopt);  // two numbers and the margin of 20
+    s.perm.assign(23, 0);  // two numbers and the margin of 20
     s.perm[1] = 5;
     s.perm[2] = 17;
     s.permPresent = true;
@@ -256,7 +258,8 @@ TEST_F(Engine, ThrowBeyondTheImportedListEndsTheSeries) {
     throws("100");
     c.Option1.select(1);
     c.okstart.click();
-    EXPECT_EQ(s.akut, 22);
+    EXPECT_EQ(s.akut, 2);  // the margin is no part of the permanence
+    EXPECT_EQ(c.lzahl.text, "17");
     const std::string listEnd = "\r" + std::string(kListEndLine) + kEnd;
     EXPECT_EQ(c.text.text.substr(c.text.text.size() - listEnd.size()), listEnd);
     EXPECT_FALSE(c.okstart.enabled);

@@ -2,6 +2,8 @@
 // An in-memory file system for the import: files with one content per opening
 // (to change a file between the two passes), and files that fail while read.
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <memory>
 #include <set>
@@ -37,6 +39,28 @@ private:
     FailingBuffer buffer_;
 };
 
+// A file of `size` equal bytes that exists only as it is read, so that a test can
+// offer gigabytes; counts what was read.
+class EndlessBuffer final : public std::streambuf {
+public:
+    EndlessBuffer(char byte, unsigned long long size) : left_(size) { block_.fill(byte); }
+    unsigned long long delivered = 0;
+
+protected:
+    int_type underflow() override {
+        if (left_ == 0) return traits_type::eof();
+        const auto n = static_cast<std::size_t>(std::min<unsigned long long>(left_, block_.size()));
+        left_ -= n;
+        delivered += n;
+        setg(block_.data(), block_.data(), block_.data() + n);
+        return traits_type::to_int_type(block_[0]);
+    }
+
+private:
+    std::array<char, 4096> block_{};
+    unsigned long long left_;
+};
+
 class MemoryFileSystem final : public FileSystem {
 public:
     // The content a file shows at its n-th opening; the last one stays.
@@ -44,6 +68,8 @@ public:
     void add(const std::string& path, const std::string& content) { add(path, std::vector<std::string>{content}); }
     void addFailing(const std::string& path, const std::string& bytesBeforeError) { failing_[path] = bytesBeforeError; }
     void remove(const std::string& path) { files_.erase(path); }
+    // A file read through the given buffer, which the test keeps.
+    void addBuffer(const std::string& path, std::streambuf& buffer) { buffers_[path] = &buffer; }
 
     std::vector<std::string> drives() override { return {"/"}; }
     std::optional<std::vector<std::string>> subdirectories(const std::string& dir) override {
@@ -60,11 +86,14 @@ public:
             if (parentOf(path) == dir) names.push_back(nameOf(path));
         for (const auto& [path, bytes] : failing_)
             if (parentOf(path) == dir) names.push_back(nameOf(path));
+        for (const auto& [path, buffer] : buffers_)
+            if (parentOf(path) == dir) names.push_back(nameOf(path));
         return names;
     }
     std::unique_ptr<std::istream> open(const std::string& path) override {
         opened.push_back(path);
         if (auto f = failing_.find(path); f != failing_.end()) return std::make_unique<FailingStream>(f->second);
+        if (auto b = buffers_.find(path); b != buffers_.end()) return std::make_unique<std::istream>(b->second);
         auto it = files_.find(path);
         if (it == files_.end()) return nullptr;
         File& file = it->second;
@@ -90,6 +119,7 @@ private:
 
     std::map<std::string, File> files_;
     std::map<std::string, std::string> failing_;
+    std::map<std::string, std::streambuf*> buffers_;
 };
 
 }  // namespace kalvor::testing

@@ -15,12 +15,17 @@ std::vector<std::string> fields(const std::string& text) {
     std::istringstream in(text);
     FieldReader reader(in);
     std::vector<std::string> out;
-    while (auto f = reader.next()) out.push_back(*f);
+    while (auto f = reader.next()) out.push_back(f->text);
     EXPECT_FALSE(reader.failed());
     return out;
 }
 
 using Fields = std::vector<std::string>;
+
+std::optional<std::string> text(const Field* field) {
+    if (!field) return std::nullopt;
+    return field->text;
+}
 
 }  // namespace
 
@@ -61,10 +66,33 @@ TEST(FieldReader, ReadErrorMidwayKeepsTheFieldsBeforeIt) {
         SCOPED_TRACE(bytes);
         kalvor::testing::FailingStream in(bytes);
         FieldReader reader(in);
-        EXPECT_EQ(reader.next(), "Spielbank");
-        EXPECT_EQ(reader.next(), "17");
+        EXPECT_EQ(text(reader.next()), "Spielbank");
+        EXPECT_EQ(text(reader.next()), "17");
         EXPECT_FALSE(reader.next());
         EXPECT_TRUE(reader.failed());
         EXPECT_FALSE(reader.next());
     }
+}
+
+TEST(FieldReader, LongFieldsAreHeldOnlyUpToTheCapAndTheirNumberReadsWhole) {
+    std::istringstream in("\"" + std::string(5000, 'a') + "\"x," + std::string(100000, '0') + "17" +
+                          std::string(3000, ' ') + ",Spielbank Hamburg\n" + std::string(kFieldCap, 'b') + "   \n");
+    FieldReader reader(in);
+    const Field* quoted = reader.next();
+    ASSERT_TRUE(quoted);
+    EXPECT_EQ(quoted->text, std::string(kFieldCap, 'a'));
+    EXPECT_TRUE(quoted->cut);
+    LeadingNumber number;
+    const Field* digits = reader.next(&number);
+    ASSERT_TRUE(digits);
+    EXPECT_EQ(digits->text.size(), kFieldCap);
+    EXPECT_EQ(number.value(), 17);
+    // The start of a field first, then the whole of it.
+    EXPECT_EQ(reader.startOfNext(9), "Spielbank");
+    EXPECT_EQ(text(reader.next()), "Spielbank Hamburg");
+    // Blanks beyond the cap at the end of a field are no part of it.
+    const Field* blanks = reader.next();
+    ASSERT_TRUE(blanks);
+    EXPECT_EQ(*blanks, (Field{std::string(kFieldCap, 'b'), false}));
+    EXPECT_FALSE(reader.next());
 }

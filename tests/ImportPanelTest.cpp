@@ -3,12 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
+#include "core/RegularFile.h"
 #include "import/ImportPanel.h"
 #include "import/LocalFileSystem.h"
 #include "tests/Fakes.h"
@@ -195,7 +200,7 @@ TEST(MountTable, OnlyFileSystemsAUserKeepsFilesOn) {
     EXPECT_EQ(userMountPoints(table), (Names{"/home", "/media/me/USB Stick", "/mnt/share"}));
 }
 
-TEST(LocalDisk, TheRootIsTheFirstDriveAndOnlyPlainFilesOpen) {
+TEST(LocalDisk, TheRootIsTheFirstDriveAndOnlyPlainFilesOpenWithoutWaiting) {
     LocalFileSystem disk;
     const Names drives = disk.drives();
     ASSERT_FALSE(drives.empty());
@@ -203,6 +208,27 @@ TEST(LocalDisk, TheRootIsTheFirstDriveAndOnlyPlainFilesOpen) {
     EXPECT_EQ(disk.open("/"), nullptr);
     EXPECT_EQ(disk.open("/no/such/file.txt"), nullptr);
     EXPECT_FALSE(disk.subdirectories("/no/such/dir"));
+
+    // A FIFO under a file's name has no writer: opening it must neither wait (the
+    // alarm ends a test that hangs) nor read it. The info file is read the same way,
+    // and only up to its bound.
+    const fs::path dir = fs::temp_directory_path() / ("kalvor-disk-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string fifo = (dir / "pipe.txt").string();
+    const std::string plain = (dir / "p.txt").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(plain) << "Spielbank";
+    ::alarm(10);
+    EXPECT_EQ(disk.open(fifo), nullptr);
+    EXPECT_FALSE(readRegularFile(fifo, 100));
+    ::alarm(0);
+    EXPECT_EQ(disk.files(dir.string()), Names{"p.txt"});
+    auto in = disk.open(plain);
+    ASSERT_NE(in, nullptr);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(*in), {}), "Spielbank");
+    EXPECT_EQ(readRegularFile(plain, 9), "Spielbank");
+    EXPECT_FALSE(readRegularFile(plain, 8));
+    fs::remove_all(dir);
 }
 
 // The files in examples/ are what the generator writes, import with their full

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "import/ImportPanel.h"
 #include "import/Permanence.h"
@@ -57,9 +58,9 @@ protected:
         EXPECT_TRUE(c.okextern.enabled);
         EXPECT_FALSE(c.okabbrechen.enabled);
     }
-    std::vector<std::optional<double>> list(std::initializer_list<double> values, size_t margin = kPermMargin) {
-        std::vector<std::optional<double>> l{std::nullopt};
-        for (double n : values) l.emplace_back(n);
+    std::vector<int32_t> list(std::initializer_list<int32_t> values, size_t margin = kPermMargin) {
+        std::vector<int32_t> l{0};
+        l.insert(l.end(), values);
         l.resize(l.size() + margin);
         return l;
     }
@@ -180,6 +181,42 @@ TEST_F(Import, AFileThatCannotBeReadChangesNothingAndIsReported) {
     EXPECT_EQ(platform.notices, std::vector<std::string>(7, kFailure));
     expectNothingImported(importPrompt());
     EXPECT_EQ(s.perm, before);
+}
+
+TEST_F(Import, EndlessFieldsAreNeverHeldWhole) {
+    // Four gigabytes of zero bytes: refused after the first few.
+    kalvor::testing::EndlessBuffer zeros('\0', 4ULL << 30);
+    files.addBuffer("/data/zeros.txt", zeros);
+    ok("zeros.txt");
+    expectNothingImported(importPrompt());
+    EXPECT_LE(zeros.delivered, 4096U);
+    EXPECT_TRUE(platform.notices.empty());
+
+    // A header field beyond what the prompt shows is cut there; a data field of any
+    // length reads as its whole text.
+    importFile("long.txt", "Spielbank " + std::string(100000, 'x') + "\nTisch 5\nTag\n-\n" +
+                               std::string(100000, '0') + "17,1" + std::string(100000, '0') + "e-100000\n");
+    EXPECT_EQ(c.text.text, "Spielbank " + std::string(69, 'x') + "…\rTisch 5\rTag");
+    EXPECT_EQ(s.perm, list({17, 1}));
+}
+
+TEST_F(Import, TheListHoldsEachNumberInFourBytesAsItsThrowPlaysIt) {
+    static_assert(sizeof(decltype(s.perm)::value_type) == 4);
+    // Halves to the even neighbour, the 32-bit limit beyond it; the commas after the
+    // last number are throws of 0, all but the one that ends the file.
+    importFile("commas.txt", std::string(kHeader) + "2.5,3.5,0.5,70000,1e10" + std::string(1000000, ','));
+    ASSERT_EQ(static_cast<size_t>(s.zeilen), 1000004U);
+    EXPECT_EQ(std::vector<int32_t>(s.perm.begin(), s.perm.begin() + 7),
+              (std::vector<int32_t>{0, 2, 4, 0, 70000, INT32_MAX, 0}));
+    EXPECT_EQ(s.perm.size(), 1000004 + kPermMargin + 1);
+    EXPECT_EQ(s.perm.capacity(), s.perm.size());
+    EXPECT_EQ(std::count(s.perm.begin() + 6, s.perm.end(), 0), static_cast<long>(s.perm.size()) - 6);
+
+    // More numbers than the list may hold: refused before it is made.
+    files.add("/data/three.txt", std::string(kHeader) + "1,2,3\n");
+    EXPECT_EQ(readPermanence(files, "/data/three.txt", 3 + kPermMargin).outcome, PermanenceRead::Outcome::TooLarge);
+    EXPECT_EQ(readPermanence(files, "/data/three.txt", 4 + kPermMargin).outcome, PermanenceRead::Outcome::Read);
+    EXPECT_GT(listRoom(), 1000000U);
 }
 
 TEST_F(Import, OkWithoutASelectedFileAsksForOneAndReadsNoDirectory) {

@@ -28,12 +28,22 @@ TEST(NumericValue, ReadsTheLeadingNumberAndNeverFails) {
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(numericValue(c.text), c.value) << '"' << c.text << '"';
 }
 
-TEST(NumericValue, SaturatesInsteadOfOverflowing) {
+TEST(NumericValue, SaturatesAndReadsTextsOfAnyLengthExactly) {
     EXPECT_EQ(numericValue("1E400"), DBL_MAX);
     EXPECT_EQ(numericValue("-1e999"), -DBL_MAX);
     EXPECT_EQ(numericValue("1e-400"), 0.0);
+    EXPECT_EQ(numericValue("1.5E400"), DBL_MAX);  // a decimal point the C library's locale would not read
+    EXPECT_EQ(numericValue("2.5e-400"), 0.0);
+    EXPECT_EQ(numericValue("5e-320"), 5e-320);
     EXPECT_EQ(numericValue(std::string(400, '9')), DBL_MAX);
     EXPECT_EQ(numericValue("&H" + std::string(300, 'F')), DBL_MAX);
+    EXPECT_EQ(numericValue("1e" + std::string(30, '9')), DBL_MAX);
+    // 2^53 + 1 lies halfway between two doubles and goes to the even one, unless a
+    // digit far beyond those kept is not zero.
+    const std::string halfway = "9007199254740993" + std::string(2000, '0');
+    EXPECT_EQ(numericValue(halfway + "e-2000"), 9007199254740992.0);
+    EXPECT_EQ(numericValue(halfway + "1e-2001"), 9007199254740994.0);
+    EXPECT_EQ(numericValue("0." + std::string(5000, '0') + "17e5003"), 170.0);
 }
 
 TEST(StrictNumber, AcceptsOnlyAWholeNumber) {
@@ -89,6 +99,12 @@ TEST(TextEncoding, FallsBackToWindows1252ForInvalidUtf8) {
     EXPECT_FALSE(isValidUtf8("\xc0\xaf"));      // overlong
     EXPECT_FALSE(isValidUtf8("\xed\xa0\x80"));  // surrogate
     EXPECT_FALSE(isValidUtf8("\xe2\x82"));      // cut short
+
+    // A line to show: cut with "…" to the given characters, also when already cut as
+    // bytes, and never inside a character.
+    EXPECT_EQ(decodeLine("Tisch 1", 7), "Tisch 1");
+    EXPECT_EQ(decodeLine("M\xfcnchen", 4), "Mün…");
+    EXPECT_EQ(decodeLine("M\xc3\xbc\xc3", 80, true), "Mü…");
 }
 
 TEST(SeriesState, LoadAndResetValues) {
@@ -107,7 +123,7 @@ TEST(SeriesState, LoadAndResetValues) {
     s.haltwurf = 50;
     s.zahl = 7;
     s.zeilen = 12;
-    s.perm.assign(3, 5.0);
+    s.perm.assign(3, 5);
     s.permPresent = true;
     s.extern_ = 1;
     s.akut = s.anzahl = 300;

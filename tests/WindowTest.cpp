@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
@@ -424,20 +425,24 @@ TEST_F(WindowTest, ImportListsShowTheModelAndForwardTheUsersPicks) {
     c.Drive1.current = 0;
     c.Dir1.items = {"/", "home", "daten", "alt"};
     c.Dir1.pathDepth = 3;
-    c.File1.items = {"april.txt", "mai.txt"};
+    const std::string longName = "mai-" + std::string(60, 'x') + ".txt";
+    c.File1.items = {"april.txt", longName};
     view->sync();
 
     auto* drives = find<QComboBox>("Drive1");
     auto* dirs = find<QListWidget>("Dir1");
-    auto* files = find<QListWidget>("File1");
+    auto* files = find<QListView>("File1");
     ASSERT_EQ(drives->count(), 2);
     EXPECT_EQ(dirs->count(), 4);
     EXPECT_EQ(dirs->currentRow(), 2);  // the open directory
-    EXPECT_EQ(files->count(), 2);
-    EXPECT_EQ(files->currentRow(), -1);
+    ASSERT_EQ(files->model()->rowCount(), 2);
+    EXPECT_EQ(files->currentIndex().row(), -1);
+    // A name too long for the list is cut at its edge; its tooltip shows it whole.
+    EXPECT_LE(files->visualRect(files->model()->index(1, 0)).right(), files->viewport()->width());
+    EXPECT_EQ(files->model()->index(1, 0).data(Qt::ToolTipRole).toString(), qs(longName));
 
     // A click on a name and one on the empty space below the names.
-    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(1)).center());
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->model()->index(1, 0)).center());
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, QPoint(10, files->viewport()->height() - 5));
     // Opening a directory: double-click, then Enter on the current entry.
     const QPoint alt = dirs->visualItemRect(dirs->item(3)).center();
@@ -575,8 +580,7 @@ TEST_F(WindowTest, TextsFitTheirBoxesAtEveryScale) {
                                 "hamburg_2026-11-29_tisch2.txt"}) {
         const PermanenceRead file = readPermanence(disk, std::string(KALVOR_SOURCE_DIR "/examples/") + example);
         ASSERT_EQ(file.outcome, PermanenceRead::Outcome::Read) << example;
-        const std::string header =
-            decodeText(file.header[0]) + '\r' + decodeText(file.header[1]) + '\r' + decodeText(file.header[2]);
+        const std::string header = headerPrompt(file.header);
         prompts.push_back(header + '\r' + std::string(kEndLine));
         prompts.push_back(header + '\r' + std::string(kListEndLine) + '\r' + std::string(kEndLine));
     }
@@ -646,10 +650,10 @@ TEST_F(WindowImportTest, APermanencePickedInThePanelIsReplayedByStart) {
     click("okextern");
     ASSERT_TRUE(find("Frame1")->isVisible());
     EXPECT_FALSE(find("okexternok")->isEnabled());
-    auto* files = find<QListWidget>("File1");
-    ASSERT_EQ(files->count(), 1);  // only the ".txt" file
-    EXPECT_EQ(files->item(0)->text(), QStringLiteral("tisch5.txt"));
-    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
+    auto* files = find<QListView>("File1");
+    ASSERT_EQ(files->model()->rowCount(), 1);  // only the ".txt" file
+    EXPECT_EQ(files->model()->index(0, 0).data().toString(), QStringLiteral("tisch5.txt"));
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->model()->index(0, 0)).center());
     ASSERT_TRUE(find("okexternok")->isEnabled());
     click("okexternok");
 
@@ -718,7 +722,7 @@ TEST(ProgramTest, AFileNamedOnTheCommandLineOrDroppedIsImportedAsByOk) {
     EXPECT_FALSE(find("okextern")->isEnabled());
     // The panel shows where the file came from, for the next import.
     EXPECT_EQ(program.form().controls().Dir1.path, base);
-    EXPECT_EQ(qobject_cast<QListWidget*>(find("File1"))->currentItem()->text(), QStringLiteral("tisch5.txt"));
+    EXPECT_EQ(qobject_cast<QListView*>(find("File1"))->currentIndex().data().toString(), QStringLiteral("tisch5.txt"));
 
     QMimeData tisch6;
     tisch6.setUrls({QUrl::fromLocalFile(QString::fromStdString(base + "/tisch6.txt"))});

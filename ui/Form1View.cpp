@@ -1,6 +1,7 @@
 #include "ui/Form1View.h"
 
 #include <QAbstractItemView>
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QListView>
 #include <QListWidget>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -24,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QUrl>
 
 #include <algorithm>
@@ -144,6 +147,16 @@ private:
     bool line_;
 };
 
+// Rows as wide as the list, whatever their text: a long name is cut with "…" at
+// the list's edge instead of widening every row and scrolling sideways.
+class ViewWideDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {1, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
+};
+
 // `Frame1`: the window's grey, an etched border and the title standing on its top
 // edge, drawn here so that the look does not hang on the widget style.
 class FrameWidget final : public QGroupBox {
@@ -169,6 +182,33 @@ protected:
 };
 
 }  // namespace
+
+// The names of the file list; each shows its full name as its tooltip, since a
+// long name is cut at the list's edge.
+class NameListModel final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    const std::vector<std::string>& names() const { return names_; }
+    void setNames(const std::vector<std::string>& names) {
+        beginResetModel();
+        names_ = names;
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : static_cast<int>(names_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= rowCount()) return {};
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return qs(names_[static_cast<size_t>(index.row())]);
+        return {};
+    }
+
+private:
+    // Converted to Qt's strings only for the rows that are shown.
+    std::vector<std::string> names_;
+};
 
 // `blatt`: a flat 1-pixel border around the chart raster of the model, painted
 // from the model on every paint event, so covering or minimising loses nothing.
@@ -359,12 +399,21 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
                 [this](QListWidgetItem* item) { handle([&] { c_.Dir1.open(dirs_->row(item)); }); });
         return dirs_;
     case ControlKind::FileList:
-        files_ = new QListWidget(parent);
+        files_ = new QListView(parent);
+        fileNames_ = new NameListModel(files_);
+        files_->setModel(fileNames_);
+        files_->setSelectionMode(QAbstractItemView::SingleSelection);
+        files_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        // One row's height for all: the layout of a long list costs nothing per name.
+        files_->setUniformItemSizes(true);
+        files_->setItemDelegate(new ViewWideDelegate(files_));
         files_->viewport()->installEventFilter(this);
-        connect(files_, &QListWidget::currentRowChanged, this, [this](int index) {
-            if (syncing_ || index < 0) return;
-            handle([&] { c_.File1.click(index); });
-        });
+        connect(files_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex& current, const QModelIndex&) {
+                    if (syncing_ || !current.isValid()) return;
+                    const int index = current.row();
+                    handle([&] { c_.File1.click(index); });
+                });
         return files_;
     case ControlKind::InfoBox:
         info_ = new QPlainTextEdit(parent);
@@ -383,19 +432,26 @@ void Form1View::handle(const std::function<void()>& handler) {
     // the window mirrors that and stays usable.
     const QPointer<QWidget> focused = QApplication::focusWidget();
     const char* failure = nullptr;
-    try {
-        handler();
-    } catch (const std::bad_alloc&) {
-        failure = kOutOfMemoryMessage;
-    } catch (...) {
-        failure = kHandlerFailedMessage;
-    }
-    sync();
-    // A control the handler disabled or hid loses the focus to "Anzahl Würfe", not to
-    // the next control, where Qt would pass it: that may be "Ende", whose question
-    // takes Space or Enter as Yes and would end the program with the series.
-    if (focused && isAncestorOf(focused) && (!focused->isEnabled() || !focused->isVisible()))
-        control("textanzahl")->setFocus(Qt::OtherFocusReason);
+    // The mirroring allocates too; it is guarded like the handler, and runs also
+    // after the handler failed.
+    const auto guarded = [&failure](const auto& step) {
+        try {
+            step();
+        } catch (const std::bad_alloc&) {
+            if (!failure) failure = kOutOfMemoryMessage;
+        } catch (...) {
+            if (!failure) failure = kHandlerFailedMessage;
+        }
+    };
+    guarded(handler);
+    guarded([&] {
+        sync();
+        // A control the handler disabled or hid loses the focus to "Anzahl Würfe", not to
+        // the next control, where Qt would pass it: that may be "Ende", whose question
+        // takes Space or Enter as Yes and would end the program with the series.
+        if (focused && isAncestorOf(focused) && (!focused->isEnabled() || !focused->isVisible()))
+            control("textanzahl")->setFocus(Qt::OtherFocusReason);
+    });
     if (!failure) return;
     try {
         QMessageBox box(QMessageBox::Warning, QStringLiteral(" Kalvor 1"), QString::fromUtf8(failure),
@@ -414,6 +470,11 @@ QWidget* Form1View::control(std::string_view name) const {
 }
 
 void Form1View::sync() {
+    // Cleared however the mirroring ends, so that the lists go on taking the user's picks.
+    struct Cleared {
+        bool& flag;
+        ~Cleared() { flag = false; }
+    } cleared{syncing_};
     syncing_ = true;
     for (auto& [model, label] : labels_) {
         const QString text = model == &c_.text ? newestLinesThatFit(*label, displayText(model->text))
@@ -441,7 +502,6 @@ void Form1View::sync() {
     info_->setVisible(c_.infotext.visible);
     syncLists();
     chart_->refresh();
-    syncing_ = false;
 }
 
 void Form1View::syncLists() {
@@ -470,12 +530,10 @@ void Form1View::syncLists() {
         dirDepthShown_ = depth;
     }
 
-    if (c_.File1.items != filesShown_) {
-        files_->clear();
-        for (const auto& item : c_.File1.items) files_->addItem(qs(item));
-        filesShown_ = c_.File1.items;
-    }
-    if (files_->currentRow() != c_.File1.selected) files_->setCurrentRow(c_.File1.selected);
+    if (c_.File1.items != fileNames_->names()) fileNames_->setNames(c_.File1.items);
+    if (files_->currentIndex().row() != c_.File1.selected)
+        files_->selectionModel()->setCurrentIndex(fileNames_->index(c_.File1.selected),
+                                                  QItemSelectionModel::ClearAndSelect);
 }
 
 bool Form1View::eventFilter(QObject* watched, QEvent* event) {
@@ -490,7 +548,7 @@ bool Form1View::eventFilter(QObject* watched, QEvent* event) {
     // A click on the empty part of the file list is a click without a file.
     if (files_ && watched == files_->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (!files_->itemAt(mouse->position().toPoint())) handle([this] { c_.File1.click(-1); });
+        if (!files_->indexAt(mouse->position().toPoint()).isValid()) handle([this] { c_.File1.click(-1); });
     }
     return QWidget::eventFilter(watched, event);
 }

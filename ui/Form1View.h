@@ -21,6 +21,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QListWidget;
 class QMimeData;
 class QPlainTextEdit;
@@ -30,6 +31,7 @@ class QRadioButton;
 namespace kalvor {
 
 class ChartWidget;
+class NameListModel;
 
 inline constexpr const char* kOutOfMemoryMessage =
     "Für diesen Schritt reicht der Arbeitsspeicher nicht. Er wurde abgebrochen; das Programm läuft weiter.";
@@ -77,11 +79,14 @@ private:
     QPlainTextEdit* info_ = nullptr;
     QComboBox* drives_ = nullptr;
     QListWidget* dirs_ = nullptr;
-    QListWidget* files_ = nullptr;
+    // The file list shows its names through a model: a directory of many thousand
+    // files costs one reset, not one widget item per name.
+    QListView* files_ = nullptr;
+    NameListModel* fileNames_ = nullptr;
 
     // What the widgets show now, to leave unchanged widgets (and their cursors) alone.
     std::string infoShown_;
-    std::vector<std::string> drivesShown_, dirsShown_, filesShown_;
+    std::vector<std::string> drivesShown_, dirsShown_;
     int dirDepthShown_ = -1;
     bool syncing_ = false;
     std::function<void(const std::string&)> fileOpener_;

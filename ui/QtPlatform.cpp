@@ -7,10 +7,9 @@
 #include <QMessageBox>
 #include <QTranslator>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <utility>
+
+#include "core/RegularFile.h"
 
 namespace kalvor {
 
@@ -89,14 +88,10 @@ void QtPlatform::inform(const std::string& message, const std::string& title) {
 std::string QtPlatform::programDirectory() { return QCoreApplication::applicationDirPath().toStdString(); }
 
 std::optional<std::string> QtPlatform::readFile(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return bytes.str();
+    // The info text is a few pages; a file far beyond that is not it, and would
+    // only hold up the window.
+    constexpr std::size_t kMaxBytes = 1 << 20;
+    return readRegularFile(path, kMaxBytes);
 }
 
 NumberFormat QtPlatform::numberFormat() {

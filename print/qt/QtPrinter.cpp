@@ -22,7 +22,6 @@ constexpr qreal kSamePosition = 0.01;
 QtPrinter::QtPrinter(WindowPicture windowPicture, QWidget* dialogParent)
     : windowPicture_(std::move(windowPicture)),
       dialogParent_(dialogParent),
-      printer_(QPrinter::HighResolution),
       locale_(QLocale::system()),
       font_(QFontDatabase::systemFont(QFontDatabase::GeneralFont)) {
     font_.setPointSizeF(kDefaultPointSize);
@@ -32,25 +31,31 @@ QtPrinter::~QtPrinter() {
     if (painter_.isActive()) painter_.end();
 }
 
+QPrinter& QtPrinter::device() {
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
 void QtPrinter::showDialog() {
-    QPrintDialog dialog(&printer_, dialogParent_);
+    QPrintDialog dialog(&device(), dialogParent_);
     dialog.exec();
 }
 
 PrintJob QtPrinter::beginDocument(const std::string& jobName) {
     if (painter_.isActive()) painter_.end();
-    const bool toFile = printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty();
+    QPrinter& printer = device();
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
     if (!toFile) {
         const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
         if (printers.isEmpty()) return PrintJob::NoPrinter;
         // A printer that came after the start, or the chosen one has gone: take the default.
-        if (printer_.outputFormat() == QPrinter::PdfFormat || !printer_.isValid()) {
+        if (printer.outputFormat() == QPrinter::PdfFormat || !printer.isValid()) {
             const QPrinterInfo fallback = QPrinterInfo::defaultPrinter();
-            printer_.setPrinterName(fallback.isNull() ? printers.front().printerName() : fallback.printerName());
+            printer.setPrinterName(fallback.isNull() ? printers.front().printerName() : fallback.printerName());
         }
     }
-    printer_.setDocName(QString::fromStdString(jobName));
-    if (!painter_.begin(&printer_)) return PrintJob::Failed;
+    printer.setDocName(QString::fromStdString(jobName));
+    if (!painter_.begin(&printer)) return PrintJob::Failed;
     font_.setBold(false);
     font_.setUnderline(false);
     painter_.setFont(font_);
@@ -81,16 +86,16 @@ void QtPrinter::setEmphasis(Emphasis which, bool on) {
 }
 
 void QtPrinter::moveToColumn(int column) {
-    const qreal target = std::max(column - 1, 0) * QFontMetricsF(plainFont(), &printer_).averageCharWidth();
+    const qreal target = std::max(column - 1, 0) * QFontMetricsF(plainFont(), &device()).averageCharWidth();
     if (x_ > target + kSamePosition) endLine();
     x_ = target;
 }
 
 void QtPrinter::print(const QString& text) {
     if (!painter_.isActive()) return;
-    const QFontMetricsF baseLine(plainFont(), &printer_);
-    const QFontMetricsF metrics(font_, &printer_);
-    const qreal right = printer_.width();
+    const QFontMetricsF baseLine(plainFont(), &device());
+    const QFontMetricsF metrics(font_, &device());
+    const qreal right = device().width();
     const qreal start = x_;
     QString rest = text;
     // What runs past the right edge goes on in the next line from the same column,
@@ -126,12 +131,12 @@ void QtPrinter::printDate() {
 }
 
 void QtPrinter::endLine() {
-    const qreal spacing = QFontMetricsF(plainFont(), &printer_).lineSpacing();
+    const qreal spacing = QFontMetricsF(plainFont(), &device()).lineSpacing();
     x_ = 0;
     lineTop_ += spacing;
     // A page too short for the next line goes on on a new one.
-    if (painter_.isActive() && lineTop_ + spacing > printer_.height()) {
-        printer_.newPage();
+    if (painter_.isActive() && lineTop_ + spacing > device().height()) {
+        device().newPage();
         lineTop_ = 0;
     }
 }
@@ -140,7 +145,7 @@ void QtPrinter::printWindowPicture() {
     if (!painter_.isActive() || !windowPicture_) return;
     const QImage picture = windowPicture_();
     if (picture.isNull()) return;
-    const QSizeF page(printer_.width(), printer_.height());
+    const QSizeF page(device().width(), device().height());
     const QSizeF fitted = QSizeF(picture.size()).scaled(page, Qt::KeepAspectRatio);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform);
     painter_.drawImage(QRectF(QPointF(0, 0), fitted), picture);

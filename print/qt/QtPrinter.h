@@ -1,6 +1,8 @@
 #pragma once
 // The printer of the Qt desktop: one QPrinter for the whole run, so what the
-// user chooses in the printer dialog holds for every later printout. The page is
+// user chooses in the printer dialog holds for every later printout. It is made
+// when first needed, not with the window: making it asks the print system for its
+// printers, which may take long or hang, and a user who never prints never waits. The page is
 // set in the system's fixed-pitch face, like a line printer's: columns then fall
 // on character boundaries and the blanks of the texts keep their width.
 
@@ -12,6 +14,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 #include "print/Printer.h"
 
@@ -29,8 +32,9 @@ public:
     QtPrinter(const QtPrinter&) = delete;
     QtPrinter& operator=(const QtPrinter&) = delete;
 
-    // The run's printer, for settings the dialog also offers (output file, page).
-    QPrinter& device() { return printer_; }
+    // The run's printer, for settings the dialog also offers (output file, page);
+    // made at the first call.
+    QPrinter& device();
     void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
     // By default the system locale's; numbers and dates follow it.
     void setLocale(const QLocale& locale) { locale_ = locale; }
@@ -57,7 +61,7 @@ private:
 
     WindowPicture windowPicture_;
     QWidget* dialogParent_;
-    QPrinter printer_;
+    std::unique_ptr<QPrinter> printer_;
     QPainter painter_;
     QLocale locale_;
     QString dateFormat_;
