@@ -77,6 +77,16 @@ bool matchesFilePattern(std::string_view name) {
                       [](char a, char b) { return lower(a) == b; });
 }
 
+std::optional<std::vector<std::string>> permanenceFiles(FileSystem& files, const std::string& dir) {
+    auto found = files.files(dir);
+    if (!found) return std::nullopt;
+    std::vector<std::string> names;
+    for (std::string& n : *found)
+        if (matchesFilePattern(n)) names.push_back(std::move(n));
+    sortNames(names);
+    return names;
+}
+
 ImportPanel::ImportPanel(Controls& controls, SeriesState& state, Platform& platform, FileSystem& files)
     : controls_(controls), state_(state), platform_(platform), files_(files) {
     Controls& c = controls_;
@@ -170,14 +180,8 @@ void ImportPanel::Drive1_Change() {
 
 void ImportPanel::Dir1_Change() {
     const std::string& dir = controls_.Dir1.path;
-    std::vector<std::string> names;
     // A directory whose files cannot be listed shows an empty file list.
-    if (auto found = files_.files(dir)) {
-        for (std::string& n : *found)
-            if (matchesFilePattern(n)) names.push_back(std::move(n));
-    }
-    sortNames(names);
-    controls_.File1.setPath(dir, std::move(names));
+    controls_.File1.setPath(dir, permanenceFiles(files_, dir).value_or(std::vector<std::string>{}));
 }
 
 void ImportPanel::Dir1_Open(int index) {

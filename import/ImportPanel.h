@@ -3,6 +3,7 @@
 // and file lists in step, and the import itself behind its "OK" button.
 // Toolkit-free; it installs its handlers into the controls' hooks.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,8 @@ std::string importPrompt();
 void sortNames(std::vector<std::string>& names);
 // True for names the file list shows: "*.txt" in any case, hidden files left out.
 bool matchesFilePattern(std::string_view name);
+// The names the file list shows for dir, in its order; nothing when dir cannot be listed.
+std::optional<std::vector<std::string>> permanenceFiles(FileSystem& files, const std::string& dir);
 
 class ImportPanel {
 public:
