@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -174,6 +175,24 @@ std::optional<double> strictNumber(std::string_view text, NumberFormat format) {
 }
 
 void writeNumber(std::string& out, double value) {
+    // The labels' whole numbers, digit by digit into the text: the engine writes
+    // several labels a throw, and a replayed archive makes millions of throws.
+    if (value > -1e9 && value < 1e9) {
+        const auto whole = static_cast<int32_t>(value);
+        if (whole == value) {
+            char digits[10];
+            int n = 0;
+            uint32_t rest = whole < 0 ? 0u - static_cast<uint32_t>(whole) : static_cast<uint32_t>(whole);
+            do {
+                digits[n++] = static_cast<char>('0' + rest % 10);
+                rest /= 10;
+            } while (rest != 0);
+            out.clear();
+            if (whole < 0) out.push_back('-');
+            while (n > 0) out.push_back(digits[--n]);
+            return;
+        }
+    }
     if (value == 0 || std::isnan(value)) {
         out.assign(1, '0');
         return;

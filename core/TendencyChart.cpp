@@ -1,5 +1,6 @@
 #include "core/TendencyChart.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -47,6 +48,14 @@ void TendencyChart::drawLine(float x1, float y1, float x2, float y2, int palette
     const long xe = std::lround(x2), ye = std::lround(y2);
     const long dx = std::labs(xe - x), dy = -std::labs(ye - y);
     const long sx = x < xe ? 1 : -1, sy = y < ye ? 1 : -1;
+    if (dx == 0) {
+        // The grid's lines are vertical: two columns filled straight down.
+        for (long py = std::max(std::min(y, ye) - 1, 0L); py <= std::min(std::max(y, ye), long{kHeight - 1}); ++py)
+            for (long px = std::max(x - 1, 0L); px <= std::min(x, long{kWidth - 1}); ++px)
+                pixels_[static_cast<size_t>(py * kWidth + px)] = c;
+        ++revision_;
+        return;
+    }
     long err = dx + dy;
     for (;;) {
         stamp(x, y, c);
