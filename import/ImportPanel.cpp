@@ -1,7 +1,6 @@
 #include "import/ImportPanel.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "core/NumberText.h"
@@ -12,7 +11,8 @@
 namespace kalvor {
 namespace {
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+// ASCII only: names are bytes, and the process locale plays no part.
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::vector<std::string> pathComponents(std::string_view path) {
     std::vector<std::string> parts;
