@@ -60,7 +60,8 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
-    Form1 form(platform, random);
+    // Without a picture to write, the chart is not drawn: it shows in no value.
+    Form1 form(platform, random, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
     ImportPanel panel(form.controls(), form.state(), platform, disk);
     form.Form_Load();
     Controls& c = form.controls();

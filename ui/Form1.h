@@ -21,7 +21,7 @@ inline constexpr std::string_view kInfoFileName = "info_kalvor1.txt";
 
 class Form1 {
 public:
-    Form1(Platform& platform, RandomPort& random);
+    Form1(Platform& platform, RandomPort& random, ChartRaster chart = ChartRaster::Kept);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
