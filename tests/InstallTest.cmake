@@ -51,4 +51,11 @@ else()
     expect("the desktop entry lacks ${line}" found GREATER -1)
   endforeach()
 endif()
+
+# The archive report beside the window, with its man page.
+set(report "${PREFIX}/bin/kalvor1-report")
+execute_process(COMMAND "${report}" --version RESULT_VARIABLE reportFailed OUTPUT_VARIABLE reportVersion)
+expect("bin/kalvor1-report does not run: ${reportFailed}" reportFailed EQUAL 0)
+expect("bin/kalvor1-report names no version: ${reportVersion}" reportVersion MATCHES "^kalvor1-report ")
+expect("no man page for kalvor1-report" EXISTS "${PREFIX}/share/man/man1/kalvor1-report.1")
 file(REMOVE_RECURSE "${PREFIX}")
