@@ -29,18 +29,21 @@ constexpr std::string_view kProgram = "kalvor1-report";
 
 constexpr std::string_view kHelp =
     "Aufruf: kalvor1-report [OPTION]... DATEI|VERZEICHNIS...\n"
-    "Spielt jede Permanenz ab, wie Kalvor 1 sie nach \"Import\", \"OK\", \"Durchlauf\" und\n"
-    "\"Start\" abspielt, und schreibt je Datei eine Zeile CSV (UTF-8) auf die\n"
+    "Spielt jede Permanenz ab, wie Kalvor 1 sie nach „Import“, „OK“, „Durchlauf“ und\n"
+    "„Start“ abspielt, und schreibt je Datei eine Zeile CSV (UTF-8) auf die\n"
     "Standardausgabe: Datei, die drei Kopfzeilen, die Werte des Fensters und eine Meldung.\n"
     "Ein Verzeichnis steht für seine *.txt-Dateien, sortiert wie in der Dateiliste.\n"
     "\n"
     "  --chart VERZ   das Diagramm jeder Datei als PNG-Bild in VERZ schreiben\n"
-    "  -j N           N Dateien gleichzeitig auswerten (Vorgabe: eine je Prozessorkern)\n"
+    "  -j N           N Dateien gleichzeitig auswerten, höchstens 256\n"
+    "                 (Vorgabe: eine je Prozessorkern)\n"
     "  --help         diese Hilfe zeigen\n"
     "  --version      die Version zeigen\n"
     "\n"
     "Exit-Status: 0, wenn jede Datei eingelesen wurde; 1, wenn eine abgelehnt wurde\n"
     "oder ein Diagramm nicht geschrieben werden konnte; 2 bei einem Aufruffehler.\n";
+
+constexpr unsigned kMostJobs = 256;
 
 constexpr std::string_view kVersion = "kalvor1-report (Kalvor 1) " KALVOR_VERSION "\n";
 
@@ -189,7 +192,7 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
 
     const size_t count = targets.size();
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t threads = std::min<size_t>(options.jobs ? options.jobs : cores, count);
+    const size_t threads = std::min<size_t>(std::min(options.jobs ? options.jobs : cores, kMostJobs), count);
     bool written = true;
     if (threads <= 1) {
         for (size_t i = 0; i < count && written; ++i) {
