@@ -47,7 +47,7 @@ std::string FileList::selectedName() const {
     return items[static_cast<size_t>(selected)];
 }
 
-Controls::Controls()
+Controls::Controls(ChartRaster chart)
     : okstart{"Start", false, {}},
       okabbrechen{"Abbruch", false, {}},
       okdruck{"Druck", false, {}},
@@ -58,7 +58,8 @@ Controls::Controls()
       okexternok{"OK", false, {}},
       okexternabbruch{"Abbr.", true, {}},
       textanzahl(0x00C0FFC0, true),
-      haltbei(0x00E0E0E0, false) {}
+      haltbei(0x00E0E0E0, false),
+      blatt(chart) {}
 
 namespace {
 

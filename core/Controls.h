@@ -114,7 +114,7 @@ struct FileList {
 
 class Controls {
 public:
-    Controls();
+    explicit Controls(ChartRaster chart = ChartRaster::Kept);
     Controls(const Controls&) = delete;
     Controls& operator=(const Controls&) = delete;
 

@@ -1,5 +1,6 @@
 #include "core/TendencyChart.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -14,7 +15,9 @@ Colour paletteColour(int number) {
     return palette[static_cast<size_t>(number & 15)];
 }
 
-TendencyChart::TendencyChart() : pixels_(static_cast<size_t>(kWidth * kHeight), kChartBackground) {}
+TendencyChart::TendencyChart(ChartRaster raster) {
+    if (raster == ChartRaster::Kept) pixels_.assign(static_cast<size_t>(kWidth * kHeight), kChartBackground);
+}
 
 void TendencyChart::clear(Colour background) {
     std::fill(pixels_.begin(), pixels_.end(), background);
@@ -27,6 +30,7 @@ void TendencyChart::drawGrid() {
 }
 
 void TendencyChart::stamp(long x, long y, Colour c) {
+    if (pixels_.empty()) return;
     for (long py = y - 1; py <= y; ++py) {
         if (py < 0 || py >= kHeight) continue;
         for (long px = x - 1; px <= x; ++px) {
@@ -47,6 +51,18 @@ void TendencyChart::drawLine(float x1, float y1, float x2, float y2, int palette
     const long xe = std::lround(x2), ye = std::lround(y2);
     const long dx = std::labs(xe - x), dy = -std::labs(ye - y);
     const long sx = x < xe ? 1 : -1, sy = y < ye ? 1 : -1;
+    if (pixels_.empty()) {
+        ++revision_;
+        return;
+    }
+    if (dx == 0) {
+        // The grid's lines are vertical: two columns filled straight down.
+        for (long py = std::max(std::min(y, ye) - 1, 0L); py <= std::min(std::max(y, ye), long{kHeight - 1}); ++py)
+            for (long px = std::max(x - 1, 0L); px <= std::min(x, long{kWidth - 1}); ++px)
+                pixels_[static_cast<size_t>(py * kWidth + px)] = c;
+        ++revision_;
+        return;
+    }
     long err = dx + dy;
     for (;;) {
         stamp(x, y, c);

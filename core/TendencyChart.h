@@ -14,6 +14,10 @@ using Colour = uint32_t;  // 0x00BBGGRR: lowest byte red
 
 inline constexpr Colour kChartBackground = 0x00E0E0E0;
 
+// Whether a chart keeps its raster. A run whose chart nobody sees (the archive
+// report without pictures) discards it: drawing then costs nothing.
+enum class ChartRaster { Kept, Discarded };
+
 // The classic 16-colour palette.
 Colour paletteColour(int number);
 
@@ -22,7 +26,7 @@ public:
     static constexpr int kWidth = 203;
     static constexpr int kHeight = 401;
 
-    TendencyChart();
+    explicit TendencyChart(ChartRaster raster = ChartRaster::Kept);
 
     // Sets the background colour, erasing everything drawn.
     void clear(Colour background = kChartBackground);
@@ -33,6 +37,7 @@ public:
     // A straight line drawn with the 2-pixel pen.
     void drawLine(float x1, float y1, float x2, float y2, int palette);
 
+    // Only on a chart that keeps its raster; a discarded one has no pixels.
     Colour pixel(int x, int y) const { return pixels_[static_cast<size_t>(y * kWidth + x)]; }
     const std::vector<Colour>& pixels() const { return pixels_; }
     // Grows with every change, so a view can tell whether to repaint.

@@ -63,6 +63,45 @@ std::optional<Throw> nextThrow(const SeriesState& s, RandomPort& random, double 
     return t;
 }
 
+// A result label whose text is written once, when the activation ends. Nothing can
+// show the labels before control returns to the window, and a run of thousands of
+// throws would otherwise format every label on every throw.
+class DeferredLabel {
+public:
+    explicit DeferredLabel(Label& label) : label_(label) {}
+    DeferredLabel(const DeferredLabel&) = delete;
+    DeferredLabel& operator=(const DeferredLabel&) = delete;
+    ~DeferredLabel() {
+        if (shown_) writeNumber(label_.text, value_);
+    }
+    void show(double value) {
+        value_ = value;
+        shown_ = true;
+    }
+
+private:
+    Label& label_;
+    double value_ = 0;
+    bool shown_ = false;
+};
+
+// The red or black count: the label's own text, read at the activation's first
+// throw of that colour.
+class CountLabel {
+public:
+    explicit CountLabel(Label& label) : label_(label), deferred_(label) {}
+    void addOne() {
+        if (!count_) count_ = numericValue(label_.text);
+        *count_ += 1;
+        deferred_.show(*count_);
+    }
+
+private:
+    Label& label_;
+    DeferredLabel deferred_;
+    std::optional<double> count_;
+};
+
 }  // namespace
 
 void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
@@ -73,6 +112,9 @@ void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
     c.okstart.caption = "Weiter";
     if (s.extern_ == 0) c.text.text = kComputerPrompt;
     std::optional<int> punktfarbe;
+    DeferredLabel lakut(c.lakut), lzahl(c.lzahl), lfrot(c.lfrot), lfschwarz(c.lfschwarz), ltief(c.ltief),
+        lhoch(c.lhoch), ltouch(c.ltouch), lende(c.lende);
+    CountLabel lrot(c.lrot), lschwarz(c.lschwarz);
 
     for (;;) {
         if (s.akut >= s.anzahl) {
@@ -110,18 +152,18 @@ void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
         if (s.durchgang == 1) punktfarbe = 0;
         else if (s.durchgang == 2) punktfarbe = 9;
         else if (s.durchgang == 3) punktfarbe = 3;
-        writeNumber(c.lakut.text, s.akut);
+        lakut.show(s.akut);
         s.zahl = t->zahl;
-        writeNumber(c.lzahl.text, t->shown);
+        lzahl.show(t->shown);
 
         if (!t->zero) {
             const int colour = punktfarbe.value_or(0);
             if (t->colour == kRed) {
-                writeNumber(c.lrot.text, numericValue(c.lrot.text) + 1);
+                lrot.addOne();
                 s.spalte = static_cast<int16_t>(s.spalte - 2);
                 c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), colour);
             } else if (t->colour == kBlack) {
-                writeNumber(c.lschwarz.text, numericValue(c.lschwarz.text) + 1);
+                lschwarz.addOne();
                 s.spalte = static_cast<int16_t>(s.spalte + 2);
                 c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), colour);
             }
@@ -129,15 +171,15 @@ void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
             if (s.spalte > kZeroLine) ++s.zschwarz;
             if (s.spalte > s.hoch) s.hoch = s.spalte;
             if (s.spalte < s.tief) s.tief = s.spalte;
-            writeNumber(c.lfrot.text, s.zrot);
-            writeNumber(c.lfschwarz.text, s.zschwarz);
-            writeNumber(c.ltief.text, std::abs(s.tief / 2.0 - 50));
-            writeNumber(c.lhoch.text, s.hoch / 2.0 - 50);
+            lfrot.show(s.zrot);
+            lfschwarz.show(s.zschwarz);
+            ltief.show(std::abs(s.tief / 2.0 - 50));
+            lhoch.show(s.hoch / 2.0 - 50);
             if (s.spalte == kZeroLine) {
                 ++s.beruehrung;
-                writeNumber(c.ltouch.text, s.beruehrung);
+                ltouch.show(s.beruehrung);
             }
-            writeNumber(c.lende.text, s.spalte / 2.0 - 50);
+            lende.show(s.spalte / 2.0 - 50);
         }
 
         if (c.Option1.isSelected(kModeRun)) continue;

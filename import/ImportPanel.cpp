@@ -90,6 +90,14 @@ bool matchesFilePattern(std::string_view name) {
                       [](char a, char b) { return lower(a) == b; });
 }
 
+std::vector<std::string> permanenceFiles(std::vector<std::string> files) {
+    std::vector<std::string> names;
+    for (std::string& n : files)
+        if (matchesFilePattern(n)) names.push_back(std::move(n));
+    sortNames(names);
+    return names;
+}
+
 ImportPanel::ImportPanel(Controls& controls, SeriesState& state, Platform& platform, FileSystem& files)
     : controls_(controls), state_(state), platform_(platform), files_(files) {
     Controls& c = controls_;
@@ -189,18 +197,12 @@ void ImportPanel::Drive1_Change() {
 
 void ImportPanel::Dir1_Change() {
     const std::string& dir = controls_.Dir1.path;
-    std::vector<std::string> names;
     std::optional<std::vector<std::string>> found;
     if (justListed_ && justListed_->dir == dir) found = std::move(justListed_->files);
     else found = files_.files(dir);
     justListed_.reset();
     // A directory whose files cannot be listed shows an empty file list.
-    if (found) {
-        for (std::string& n : *found)
-            if (matchesFilePattern(n)) names.push_back(std::move(n));
-    }
-    sortNames(names);
-    controls_.File1.setPath(dir, std::move(names));
+    controls_.File1.setPath(dir, found ? permanenceFiles(std::move(*found)) : std::vector<std::string>{});
 }
 
 void ImportPanel::Dir1_Open(int index) {

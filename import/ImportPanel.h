@@ -31,6 +31,8 @@ std::string headerPrompt(const std::array<Field, 3>& header);
 void sortNames(std::vector<std::string>& names);
 // True for names the file list shows: "*.txt" in any case, hidden files left out.
 bool matchesFilePattern(std::string_view name);
+// Of the plain files of a directory, those the file list shows, in its order.
+std::vector<std::string> permanenceFiles(std::vector<std::string> files);
 
 class ImportPanel {
 public:

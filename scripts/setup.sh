@@ -4,7 +4,8 @@
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
-            qt6-translations-l10n)  # Qt's own dialogs in German
+            qt6-translations-l10n  # Qt's own dialogs in German
+            zlib1g-dev)  # kalvor1-report writes its charts as PNG
 test_pkgs=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils imagemagick
            cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
            clang libclang-rt-14-dev

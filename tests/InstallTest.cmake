@@ -62,7 +62,7 @@ else()
     expect("the desktop entry lacks ${line}" found GREATER -1)
   endforeach()
 endif()
-foreach(file share/man/man1/kalvor1.1.gz share/doc/kalvor1/copyright share/doc/kalvor1/changelog.gz)
+foreach(file share/man/man1/kalvor1.1.gz share/man/man1/kalvor1-report.1.gz share/doc/kalvor1/copyright share/doc/kalvor1/changelog.gz)
   expect("no ${file}" EXISTS "${PREFIX}/${file}")
 endforeach()
 
@@ -77,4 +77,9 @@ expect("kalvor1 -stylesheet ended with ${result}" result EQUAL 2)
 string(LENGTH "${out}" written)
 expect("kalvor1 -stylesheet wrote '${out}' to standard output" written EQUAL 0)
 expect("kalvor1 -stylesheet shows no usage: ${err}" err MATCHES "^kalvor1: unbekannte Option „-stylesheet“\n\nAufruf: ")
+
+# The archive report beside the window, through its link too.
+execute_process(COMMAND "${PREFIX}/bin/kalvor1-report" --version RESULT_VARIABLE reportFailed OUTPUT_VARIABLE reportVersion)
+expect("bin/kalvor1-report does not run: ${reportFailed}" reportFailed EQUAL 0)
+expect("bin/kalvor1-report names no version: ${reportVersion}" reportVersion MATCHES "^kalvor1-report ")
 file(REMOVE_RECURSE "${PREFIX}")

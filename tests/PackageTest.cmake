@@ -38,4 +38,8 @@ execute_process(COMMAND "${root}/usr/bin/kalvor1" --help RESULT_VARIABLE result 
 expect("the unpacked kalvor1 --help ended with ${result}: ${err}" result EQUAL 0)
 expect("the unpacked program does not find its info file:\n${out}"
        out MATCHES "\nInfo-Text: ${root}/usr/lib/kalvor1/info_kalvor1.txt \\(gefunden\\)\n$")
+# The archive report comes with the package, with its manual page.
+execute_process(COMMAND "${root}/usr/bin/kalvor1-report" --version RESULT_VARIABLE result OUTPUT_VARIABLE out)
+expect("the unpacked kalvor1-report --version ended with ${result}" result EQUAL 0 AND out MATCHES "^kalvor1-report ")
+expect("the package has no manual page of kalvor1-report" EXISTS "${root}/usr/share/man/man1/kalvor1-report.1.gz")
 file(REMOVE_RECURSE "${WORK_DIR}")

@@ -8,7 +8,8 @@ namespace kalvor {
 
 std::string infoFilePath(Platform& platform) { return platform.programDirectory() + "/" + std::string(kInfoFileName); }
 
-Form1::Form1(Platform& platform, RandomPort& random) : platform_(platform), random_(random) {
+Form1::Form1(Platform& platform, RandomPort& random, ChartRaster chart)
+    : platform_(platform), random_(random), controls_(chart) {
     Controls& c = controls_;
     c.textanzahl.onChange = [this] { textanzahl_Change(); };
     c.haltbei.onChange = [this] { haltbei_Change(); };

@@ -24,7 +24,7 @@ std::string infoFilePath(Platform& platform);
 
 class Form1 {
 public:
-    Form1(Platform& platform, RandomPort& random);
+    Form1(Platform& platform, RandomPort& random, ChartRaster chart = ChartRaster::Kept);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 

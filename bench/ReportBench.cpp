@@ -1,0 +1,99 @@
+// kalvor1-report over an archive of 1,460 permanences of 300 numbers each (four
+// years of one table), on one core and on all of them, against a plain loop that
+// reads every file twice, line by line, as the import's two passes do.
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/RatioReporter.h"
+#include "report/Report.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFiles = 1460;
+constexpr int kNumbers = 300;
+
+struct Archive {
+    Archive() {
+        char pattern[] = "/tmp/kalvor_archive_XXXXXX";
+        if (!::mkdtemp(pattern)) std::abort();
+        dir = pattern;
+        std::mt19937 engine(4711);
+        for (int f = 0; f < kFiles; ++f) {
+            const fs::path path = dir / ("tisch" + std::to_string(f % 4 + 1) + "_" + std::to_string(10000 + f) + ".txt");
+            std::ofstream out(path, std::ios::binary);
+            out << "Spielbank Hamburg\r\nTisch " << f % 4 + 1 << "\r\nTag " << f / 4 + 1
+                << "\r\nPermanenz ab 15.00 Uhr\r\n";
+            for (int i = 1; i <= kNumbers; ++i) {
+                out << engine() % 37 << "\r\n";
+                if (i % 50 == 0) out << "--------------------\r\n";
+            }
+            out << "=\r\n";
+            files.push_back(path.native());
+        }
+    }
+    ~Archive() {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    fs::path dir;
+    std::vector<std::string> files;
+};
+
+const Archive& archive() {
+    static const Archive a;
+    return a;
+}
+
+unsigned jobs(const benchmark::State& st) {
+    return st.range(0) ? static_cast<unsigned>(st.range(0)) : std::max(1u, std::thread::hardware_concurrency());
+}
+
+// The same work at every job count: the plain read does not run in parallel.
+void Report_baseline(benchmark::State& st) {
+    for (auto _ : st) {
+        std::size_t lines = 0;
+        for (const std::string& path : archive().files) {
+            for (int pass = 0; pass < 2; ++pass) {
+                std::ifstream in(path, std::ios::binary);
+                std::string line;
+                while (std::getline(in, line)) lines += !line.empty();
+            }
+        }
+        benchmark::DoNotOptimize(lines);
+    }
+}
+
+void Report(benchmark::State& st) {
+    kalvor::ReportOptions options;
+    options.paths = {archive().dir.native()};
+    options.jobs = jobs(st);
+    for (auto _ : st) {
+        std::ostringstream out, err;
+        if (kalvor::runReport(options, out, err) != kalvor::kAllRead) st.SkipWithError("a file was refused");
+        benchmark::DoNotOptimize(out.str().size());
+    }
+}
+
+// Arguments: 1 is one core, 0 all cores.
+BENCHMARK(Report_baseline)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Report)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    archive();
+    return kalvor::bench::runWithRatios(argc, argv);
+}

@@ -1,0 +1,100 @@
+#include "report/Replay.h"
+
+#include "core/Random.h"
+#include "core/ThrowEngine.h"
+#include "import/ImportPanel.h"
+#include "report/Png.h"
+#include "ui/Form1.h"
+
+namespace kalvor {
+namespace {
+
+using Outcome = PermanenceRead::Outcome;
+
+constexpr int kModeRun = 1;  // "Durchlauf"
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+void appendNote(std::string& note, std::string_view text) {
+    text = trimBlanks(text);
+    if (text.empty()) return;
+    if (!note.empty()) note += ' ';
+    note += text;
+}
+
+std::string_view reason(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Empty: return "leer";
+        case Outcome::NotPermanence: return "keine Permanenz";
+        case Outcome::Unreadable: return "nicht lesbar";
+        case Outcome::TooLarge: return "zu groß";
+        case Outcome::Read: break;
+    }
+    return {};
+}
+
+// The prompt's first two lines, and the rest as the third: a header field that
+// holds a line break of its own keeps it, and nothing is lost.
+std::array<std::string, 3> headerLines(std::string_view prompt) {
+    std::array<std::string, 3> lines;
+    for (size_t i = 0; i < 2; ++i) {
+        const size_t end = prompt.find('\r');
+        lines[i] = prompt.substr(0, end);
+        if (end == std::string_view::npos) return lines;
+        prompt.remove_prefix(end + 1);
+    }
+    lines[2] = prompt;
+    return lines;
+}
+
+}  // namespace
+
+Answer HeadlessPlatform::askYesNo(const std::string&, const std::string&) { return Answer::No; }
+Answer HeadlessPlatform::askYesNoCancel(const std::string&, const std::string&) { return Answer::Cancel; }
+void HeadlessPlatform::inform(const std::string& message, const std::string&) { messages.push_back(message); }
+
+FileReport replayPermanence(const std::string& path, bool withChart) {
+    HeadlessPlatform platform;
+    ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
+    ReplayDisk disk;
+    // Without a picture to write, the chart is not drawn: it shows in no value.
+    Form1 form(platform, random, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
+    ImportPanel panel(form.controls(), form.state(), platform, disk);
+    form.Form_Load();
+    Controls& c = form.controls();
+
+    FileReport report;
+    report.outcome = panel.importFile(path);
+    if (report.refused()) {
+        std::string messages;
+        for (const std::string& m : platform.messages) appendNote(messages, m);
+        report.note = reason(report.outcome);
+        if (!messages.empty()) report.note += ": " + messages;
+        return report;
+    }
+    const std::string imported = c.text.text;
+    report.header = headerLines(imported);
+
+    c.Option1.select(kModeRun);
+    c.okstart.click();
+
+    for (size_t i = 0; i < kReportLabels.size(); ++i) report.values[i] = c.label(kReportLabels[i])->text;
+    std::string_view added = c.text.text;
+    if (added.starts_with(imported)) added.remove_prefix(imported.size());
+    while (!added.empty()) {
+        const size_t end = added.find('\r');
+        const std::string_view line = added.substr(0, end);
+        if (line != kEndLine) appendNote(report.note, line);
+        if (end == std::string_view::npos) break;
+        added.remove_prefix(end + 1);
+    }
+    for (const std::string& m : platform.messages) appendNote(report.note, m);
+    if (withChart) report.chartPng = encodePng(c.blatt.pixels(), TendencyChart::kWidth, TendencyChart::kHeight);
+    return report;
+}
+
+}  // namespace kalvor

@@ -1,0 +1,75 @@
+#pragma once
+// One permanence replayed exactly as the window replays it: a fresh Form1 with its
+// import panel, "Import" and "OK" on the file, "Durchlauf", then "Start" through the
+// controls. What the labels and the prompt show afterwards is the file's result.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Platform.h"
+#include "import/FileSystem.h"
+#include "import/LocalFileSystem.h"
+#include "import/Permanence.h"
+
+namespace kalvor {
+
+// The result labels a report gives, in its column order.
+inline constexpr std::array<std::string_view, 9> kReportLabels{
+    "lakut", "lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch", "ltouch", "lende",
+};
+
+struct FileReport {
+    PermanenceRead::Outcome outcome = PermanenceRead::Outcome::Unreadable;
+    // The three header lines as the prompt shows them after the import.
+    std::array<std::string, 3> header;
+    // The texts of kReportLabels after the run, empty where a label shows nothing.
+    std::array<std::string, kReportLabels.size()> values;
+    // Why the import refused the file, with its message; for a file that was read,
+    // any line the run added to the prompt besides the end line (a limit reached).
+    std::string note;
+    // The chart `blatt` after the run as a PNG file, when asked for.
+    std::string chartPng;
+
+    bool refused() const { return outcome != PermanenceRead::Outcome::Read; }
+};
+
+// No desktop: a message the import would show is kept for the report instead, and
+// no question is ever answered with Yes.
+class HeadlessPlatform final : public Platform {
+public:
+    Answer askYesNo(const std::string& message, const std::string& title) override;
+    Answer askYesNoCancel(const std::string& message, const std::string& title) override;
+    void inform(const std::string& message, const std::string& title) override;
+    std::string programDirectory() override { return {}; }
+    std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
+    NumberFormat numberFormat() override { return {}; }
+    void quit() override {}
+
+    std::vector<std::string> messages;
+};
+
+// The local disk as the import panel of a report sees it: files open as they do in
+// the window, but every directory lists empty and "/" is the only drive. The panel
+// lists a directory when it is made and again for every file it imports; for an
+// archive of a thousand files that would be a thousand listings of the same
+// directories, and the report never picks a file from a list.
+class ReplayDisk final : public FileSystem {
+public:
+    std::vector<std::string> drives() override { return {"/"}; }
+    std::optional<std::vector<std::string>> subdirectories(const std::string&) override {
+        return std::vector<std::string>{};
+    }
+    std::optional<std::vector<std::string>> files(const std::string&) override { return std::vector<std::string>{}; }
+    std::unique_ptr<std::istream> open(const std::string& path) override { return disk_.open(path); }
+    std::string currentDirectory() override { return "/"; }
+
+private:
+    LocalFileSystem disk_;
+};
+
+// path is absolute. Touches nothing shared, so files can be replayed side by side.
+FileReport replayPermanence(const std::string& path, bool withChart);
+
+}  // namespace kalvor

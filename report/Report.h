@@ -1,0 +1,31 @@
+#pragma once
+// kalvor1-report: the tendency figures of many permanences as CSV. Reads its
+// command line, replays the files on all cores and writes one line a file, in the
+// order of the arguments.
+
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kalvor {
+
+enum ReportExit : int { kAllRead = 0, kSomeRefused = 1, kUsageError = 2 };
+
+struct ReportOptions {
+    std::vector<std::string> paths;  // files, and directories standing for their *.txt files
+    std::string chartDirectory;      // empty: no charts
+    unsigned jobs = 0;               // files replayed at once; 0: one per core
+};
+
+// The header line's names: the path, the three header lines, the result labels
+// named as the window's captions name them, and the note.
+std::vector<std::string> reportColumns();
+
+// Writes the CSV to out and notices to err; returns the exit status.
+int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err);
+
+// The whole program, given its arguments without the program's name.
+int reportMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace kalvor
