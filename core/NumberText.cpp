@@ -173,8 +173,6 @@ double numericValue(std::string_view text) {
 
 namespace {
 
-char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // For a clean decimal literal that from_chars found out of range: true when its
 // magnitude lies below one (an underflow), false when above (an overflow). Decided
 // from the position of the first significant digit and the exponent, without
@@ -216,7 +214,7 @@ std::optional<double> strictNumber(std::string_view text, NumberFormat format) {
     if (text.empty()) return std::nullopt;
 
     if (text.size() >= 3 && text[0] == '&') {
-        const char kind = asciiUpper(text[1]);
+        const char kind = upper(text[1]);
         const int base = kind == 'H' ? 16 : kind == 'O' ? 8 : 0;
         if (base == 0 || text.size() > 2 + 16) return std::nullopt;
         unsigned long long v = 0;
@@ -298,7 +296,7 @@ void writeNumber(std::string& out, double value) {
     char buf[40];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
     out.assign(buf, end);
-    for (char& ch : out) ch = asciiUpper(ch);
+    for (char& ch : out) ch = upper(ch);
 }
 
 std::string numberToText(double value) {
