@@ -12,6 +12,10 @@ namespace kalvor {
 
 using Colour = uint32_t;  // 0x00BBGGRR: lowest byte red
 
+constexpr int redOf(Colour c) { return static_cast<int>(c & 0xFF); }
+constexpr int greenOf(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int blueOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+
 inline constexpr Colour kChartBackground = 0x00E0E0E0;
 
 // Whether a chart keeps its raster. A run whose chart nobody sees (the archive

@@ -59,6 +59,14 @@ std::string windows1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+std::size_t characterLength(std::string_view text, std::size_t at) {
+    const std::size_t length = static_cast<unsigned char>(text[at]) >= 0xF8 ? 1 : sequenceLength(text[at]);
+    if (at + length > text.size()) return 1;
+    for (std::size_t k = 1; k < length; ++k)
+        if (!isContinuationByte(text[at + k])) return 1;
+    return length;
+}
+
 std::string decodeText(std::string_view bytes) {
     return isValidUtf8(bytes) ? std::string(bytes) : windows1252ToUtf8(bytes);
 }
@@ -67,10 +75,9 @@ std::string decodeLine(std::string_view bytes, std::size_t maxChars, bool bytesC
     if (bytesCut) {
         // A character the cut split in two is left out, so that valid UTF-8 stays valid.
         for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
-            const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
-            if ((b & 0xC0) == 0x80) continue;
-            const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-            if (length > back) bytes.remove_suffix(back);
+            const char b = bytes[bytes.size() - back];
+            if (isContinuationByte(b)) continue;
+            if (sequenceLength(b) > back) bytes.remove_suffix(back);
             break;
         }
     }
@@ -80,7 +87,7 @@ std::string decodeLine(std::string_view bytes, std::size_t maxChars, bool bytesC
     std::size_t keep = text.size();
     const std::size_t room = maxChars == 0 ? 0 : maxChars - 1;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (isContinuationByte(text[i])) continue;
         if (chars == room) keep = i;
         ++chars;
     }

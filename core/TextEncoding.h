@@ -9,6 +9,16 @@
 namespace kalvor {
 
 bool isValidUtf8(std::string_view bytes);
+// True for the second to fourth byte of a UTF-8 character.
+constexpr bool isContinuationByte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+// The bytes a UTF-8 character's lead byte announces: 1 to 4.
+constexpr std::size_t sequenceLength(char lead) {
+    const auto b = static_cast<unsigned char>(lead);
+    return b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+}
+// Bytes of the UTF-8 character that starts at `at`; a byte that starts no whole
+// character counts as one.
+std::size_t characterLength(std::string_view text, std::size_t at);
 std::string windows1252ToUtf8(std::string_view bytes);
 // The bytes as UTF-8 text, decoded by the rule above.
 std::string decodeText(std::string_view bytes);

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "core/TextEncoding.h"
+
 namespace kalvor {
 
 namespace {
@@ -9,20 +11,6 @@ namespace {
 constexpr int kLeftColumn = 15;
 constexpr int kTitleColumn = 39;
 constexpr float kFontSize = 12.0f;
-
-// Bytes of the UTF-8 character that starts at `at`; a stray byte counts as one.
-std::size_t characterLength(const std::string& text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 1;
-    if (lead >= 0xF0 && lead < 0xF8) length = 4;
-    else if (lead >= 0xE0) length = 3;
-    else if (lead >= 0xC0) length = 2;
-    if (at + length > text.size()) return 1;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return 1;
-    }
-    return length;
-}
 
 }  // namespace
 

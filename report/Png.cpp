@@ -41,11 +41,10 @@ std::string encodePng(std::span<const Colour> pixels, int width, int height) {
         for (size_t x = 0; x < w; ++x) {
             const Colour c = pixels[y * w + x];
             const Colour above = y == 0 ? 0 : pixels[(y - 1) * w + x];
-            for (size_t k = 0; k < 3; ++k) {
-                const auto value = static_cast<unsigned>((c >> (8 * k)) & 0xFF);
-                const auto prior = static_cast<unsigned>((above >> (8 * k)) & 0xFF);
-                row[1 + 3 * x + k] = static_cast<unsigned char>(value - prior);
-            }
+            const int channels[3][2] = {{redOf(c), redOf(above)}, {greenOf(c), greenOf(above)},
+                                        {blueOf(c), blueOf(above)}};
+            for (size_t k = 0; k < 3; ++k)
+                row[1 + 3 * x + k] = static_cast<unsigned char>(channels[k][0] - channels[k][1]);
         }
     }
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));

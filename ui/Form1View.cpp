@@ -41,7 +41,7 @@ namespace {
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QColor toQColor(Colour c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+    return QColor(redOf(c), greenOf(c), blueOf(c));
 }
 
 int px(int twips) { return twips / kTwipsPerPixel; }
@@ -243,8 +243,7 @@ private:
             auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
             for (int x = 0; x < TendencyChart::kWidth; ++x) {
                 const Colour c = chart_.pixel(x, y);
-                line[x] = qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                               static_cast<int>((c >> 16) & 0xFF));
+                line[x] = qRgb(redOf(c), greenOf(c), blueOf(c));
             }
         }
         revision_ = chart_.revision();
