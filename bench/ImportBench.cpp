@@ -15,6 +15,7 @@
 #include <string>
 
 #include "tests/Fakes.h"
+#include "bench/BenchFiles.h"
 #include "bench/RatioReporter.h"
 #include "core/Random.h"
 #include "import/ImportPanel.h"
@@ -32,23 +33,11 @@ constexpr const char* kFileName = "bench.txt";
 // hour, "=" at the end.
 struct PermanenceFile {
     PermanenceFile() {
-        char pattern[] = "/tmp/kalvor_bench_XXXXXX";
-        if (!::mkdtemp(pattern)) std::abort();
-        dir = pattern;
-        std::ofstream out(dir / kFileName, std::ios::binary);
-        out << "Spielbank Hamburg\r\nTisch 1\r\nFreitag 27.11.2026\r\nPermanenz ab 15.00 Uhr\r\n";
         std::mt19937 engine(4711);
-        for (int i = 1; i <= kNumbers; ++i) {
-            out << engine() % 37 << "\r\n";
-            if (i % 50 == 0) out << "--------------------\r\n";
-        }
-        out << "=\r\n";
+        kalvor::bench::writePermanence(dir / kFileName, 1, "Freitag 27.11.2026", kNumbers, engine);
     }
-    ~PermanenceFile() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    fs::path dir;
+    kalvor::bench::ScratchDirectory scratch;
+    const fs::path& dir = scratch.path;
 };
 
 const PermanenceFile& permanenceFile() {

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchFiles.h"
 #include "bench/RatioReporter.h"
 #include "report/Report.h"
 
@@ -27,28 +28,15 @@ constexpr int kNumbers = 300;
 
 struct Archive {
     Archive() {
-        char pattern[] = "/tmp/kalvor_archive_XXXXXX";
-        if (!::mkdtemp(pattern)) std::abort();
-        dir = pattern;
         std::mt19937 engine(4711);
         for (int f = 0; f < kFiles; ++f) {
             const fs::path path = dir / ("tisch" + std::to_string(f % 4 + 1) + "_" + std::to_string(10000 + f) + ".txt");
-            std::ofstream out(path, std::ios::binary);
-            out << "Spielbank Hamburg\r\nTisch " << f % 4 + 1 << "\r\nTag " << f / 4 + 1
-                << "\r\nPermanenz ab 15.00 Uhr\r\n";
-            for (int i = 1; i <= kNumbers; ++i) {
-                out << engine() % 37 << "\r\n";
-                if (i % 50 == 0) out << "--------------------\r\n";
-            }
-            out << "=\r\n";
+            kalvor::bench::writePermanence(path, f % 4 + 1, "Tag " + std::to_string(f / 4 + 1), kNumbers, engine);
             files.push_back(path.native());
         }
     }
-    ~Archive() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    fs::path dir;
+    kalvor::bench::ScratchDirectory scratch;
+    const fs::path& dir = scratch.path;
     std::vector<std::string> files;
 };
 

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "tests/Fakes.h"
+#include "bench/BenchFiles.h"
 #include "bench/RatioReporter.h"
 #include "core/Random.h"
 #include "import/ImportPanel.h"
@@ -144,9 +145,6 @@ constexpr int kListedFiles = 100000;
 // A directory of many permanences, made once for the run and removed at its end.
 struct LargeDirectory {
     LargeDirectory() {
-        char pattern[] = "/tmp/kalvor_bench_dir_XXXXXX";
-        if (!::mkdtemp(pattern)) std::abort();
-        root = pattern;
         big = root / "permanenzen";
         std::filesystem::create_directory(big);
         for (int i = 0; i < kListedFiles; ++i) {
@@ -157,11 +155,8 @@ struct LargeDirectory {
             if (fd >= 0) ::close(fd);
         }
     }
-    ~LargeDirectory() {
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-    }
-    std::filesystem::path root;
+    kalvor::bench::ScratchDirectory scratch;
+    const std::filesystem::path& root = scratch.path;
     std::filesystem::path big;
 };
 
