@@ -1,10 +1,9 @@
 #include "report/Replay.h"
 
+#include "app/Window.h"
 #include "core/Random.h"
 #include "core/ThrowEngine.h"
-#include "import/ImportPanel.h"
 #include "report/Png.h"
-#include "ui/Form1.h"
 
 namespace kalvor {
 namespace {
@@ -61,14 +60,13 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
+    NoPrinter printer;
     // Without a picture to write, the chart is not drawn: it shows in no value.
-    Form1 form(platform, random, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
-    ImportPanel panel(form.controls(), form.state(), platform, disk);
-    form.Form_Load();
-    Controls& c = form.controls();
+    Window window({platform, random, disk, printer}, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
+    Controls& c = window.controls();
 
     FileReport report;
-    report.outcome = panel.importFile(path);
+    report.outcome = window.panel().importFile(path);
     if (report.refused()) {
         std::string messages;
         for (const std::string& m : platform.messages) appendNote(messages, m);
