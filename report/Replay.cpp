@@ -10,8 +10,6 @@ namespace {
 
 using Outcome = PermanenceRead::Outcome;
 
-constexpr int kModeRun = 1;  // "Durchlauf"
-
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
@@ -77,7 +75,7 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
     const std::string imported = c.text.text;
     report.header = headerLines(imported);
 
-    c.Option1.select(kModeRun);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
 
     for (size_t i = 0; i < kReportLabels.size(); ++i) report.values[i] = c.label(kReportLabels[i])->text;
