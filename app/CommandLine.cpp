@@ -1,6 +1,9 @@
 #include "app/CommandLine.h"
 
+#include <array>
 #include <filesystem>
+
+#include "app/Arguments.h"
 
 namespace kalvor {
 
@@ -26,27 +29,19 @@ std::string absoluteFile(std::string_view name, std::string_view workingDirector
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args, std::string_view workingDirectory) {
+    enum { kHelp, kVersion };
+    static constexpr std::array<OptionSpec, 2> kOptions{{{kHelp, "help", 'h', false}, {kVersion, "version", 0, false}}};
+    // The first of --help, --version and a wrong option decides.
+    const ParsedArguments parsed = parseArguments(args, kOptions);
     CommandLine line;
-    bool optionsEnded = false;
-    std::vector<std::string_view> files;
-    for (const std::string& arg : args) {
-        if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
-            if (arg == "--") {
-                optionsEnded = true;
-            } else if (arg == "--help" || arg == "-h") {
-                line.action = CommandLine::Action::Help;
-                return line;
-            } else if (arg == "--version") {
-                line.action = CommandLine::Action::Version;
-                return line;
-            } else {
-                return usageError("unbekannte Option „" + arg + "“");
-            }
-            continue;
-        }
-        if (arg.empty()) return usageError("leerer Dateiname");
-        files.push_back(arg);
+    if (!parsed.options.empty()) {
+        line.action = parsed.options.front().id == kHelp ? CommandLine::Action::Help : CommandLine::Action::Version;
+        return line;
     }
+    if (!parsed.ok()) return usageError("unbekannte Option „" + parsed.badOption + "“");
+    const std::vector<std::string>& files = parsed.names;
+    for (const std::string& f : files)
+        if (f.empty()) return usageError("leerer Dateiname");
     if (files.size() > 1) return usageError("mehr als eine Datei angegeben; eingelesen wird nur eine");
     if (!files.empty()) line.file = absoluteFile(files.front(), workingDirectory);
     return line;
