@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "core/ThrowEngine.h"
 #include "tests/support/TestWindow.h"
 
@@ -284,4 +287,42 @@ TEST_F(Engine, CountersStopAtTheirLimitWithoutAFalseValue) {
     c.okstart.click();
     EXPECT_EQ(s.akut, 1);
     EXPECT_EQ(s.spalte, 32766);
+}
+
+// "Abbruch" brings the window back to where a new window starts: the same numbers
+// then give the same labels, prompt and chart as in a window just opened.
+TEST(EngineReset, ASeriesAfterAbbruchPlaysAsInANewWindow) {
+    const std::vector<int> numbers{1, 2, 2, 0, 3, 4, 11, 11, 11, 36, 0, 5, 2, 2, 2, 2, 2};
+    const auto play = [&](TestWindow& w) {
+        for (int n : numbers) w.numbers.push(n);
+        Controls& c = w.controls();
+        c.textanzahl.setText(std::to_string(numbers.size()));
+        c.Option1.select(Mode::HaltBeiWurf);
+        c.haltbei.setText("5");
+        c.okstart.click();
+        c.okstart.click();
+        c.okstart.click();
+    };
+    const auto shown = [](TestWindow& w) {
+        std::vector<std::string> texts{w.controls().text.text, w.controls().textanzahl.text()};
+        for (std::string_view name : kResultLabelNames) texts.push_back(w.controls().label(name)->text);
+        return texts;
+    };
+
+    TestWindow used;
+    // A long series first: far to one side, into a second pass of the chart.
+    for (int i = 0; i < 250; ++i) used.numbers.push(i % 3 == 0 ? 1 : 2);
+    used.controls().textanzahl.setText("250");
+    used.controls().Option1.select(Mode::Durchlauf);
+    used.controls().okstart.click();
+    ASSERT_EQ(used.state().durchgang, 2);
+    used.controls().okabbrechen.click();  // the fake desktop answers Yes
+    play(used);
+
+    TestWindow fresh;
+    play(fresh);
+    EXPECT_EQ(shown(used), shown(fresh));
+    EXPECT_EQ(used.controls().blatt.pixels(), fresh.controls().blatt.pixels());
+    EXPECT_EQ(used.state().akut, fresh.state().akut);
+    EXPECT_EQ(used.state().spalte, fresh.state().spalte);
 }

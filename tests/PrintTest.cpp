@@ -16,6 +16,9 @@ using kalvor::testing::FakePlatform;
 
 namespace {
 
+// Records what it is told, and lays the text out as a page of fixed-width lines as
+// the column rule asks: the pen goes to a column of its line, or of the next line
+// when it already lies beyond it. Emphasised text is marked *first* / **second**.
 class RecordingPrinter final : public Printer {
 public:
     void showDialog() override { ops.push_back("dialog"); }
@@ -30,12 +33,35 @@ public:
     void setFontSize(float points) override { ops.push_back("size " + std::to_string(static_cast<int>(points))); }
     void setEmphasis(Emphasis which, bool on) override {
         ops.push_back(std::string(which == Emphasis::First ? "first " : "second ") + (on ? "on" : "off"));
+        (which == Emphasis::First ? first_ : second_) = on;
     }
-    void moveToColumn(int column) override { ops.push_back("column " + std::to_string(column)); }
-    void printText(const std::string& text) override { ops.push_back("text [" + text + "]"); }
-    void printNumber(double value) override { ops.push_back("number " + std::to_string(value)); }
-    void printDate() override { ops.push_back("date"); }
-    void endLine() override { ops.push_back("line"); }
+    void moveToColumn(int column) override {
+        ops.push_back("column " + std::to_string(column));
+        const auto wanted = static_cast<std::size_t>(column - 1);
+        if (pen_ > wanted) endLine();
+        line().append(wanted - pen_, ' ');
+        pen_ = wanted;
+    }
+    void printText(const std::string& text) override {
+        ops.push_back("text [" + text + "]");
+        put(text);
+    }
+    void printNumber(double value) override {
+        ops.push_back("number " + std::to_string(value));
+        std::string shown = std::to_string(value);
+        shown.erase(shown.find_last_not_of('0') + 1);
+        if (shown.back() == '.') shown.pop_back();
+        put(value < 0 ? shown : " " + shown);
+    }
+    void printDate() override {
+        ops.push_back("date");
+        put("TT.MM.JJJJ");
+    }
+    void endLine() override {
+        ops.push_back("line");
+        page.emplace_back();
+        pen_ = 0;
+    }
     void printWindowPicture() override { ops.push_back("picture"); }
 
     // The operations from the prompt's column to the end, where the cases differ.
@@ -51,6 +77,20 @@ public:
     PrintJob job = PrintJob::Started;
     bool sent = true;
     std::vector<std::string> ops;
+    std::vector<std::string> page{""};
+
+private:
+    std::string& line() { return page.back(); }
+    // Counts characters, not bytes, for the pen.
+    void put(const std::string& text) {
+        const std::string mark = second_ ? "**" : first_ ? "*" : "";
+        line() += mark + text + mark;
+        pen_ += static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char b) {
+            return (static_cast<unsigned char>(b) & 0xC0) != 0x80;
+        })) + 2 * mark.size();
+    }
+    bool first_ = false, second_ = false;
+    std::size_t pen_ = 0;
 };
 
 class PrintButtons : public ::testing::Test {
@@ -80,21 +120,30 @@ protected:
 TEST_F(PrintButtons, ValuePageWithTheStandardPrompt) {
     c.text.text = standardPrompt();
     c.okdruck.click();
+    // Column 15 is the left margin of the page, column 39 its title's; 12 points.
+    const std::string margin(14, ' ');
     const std::vector<std::string> expected = {
-        "begin Kalvor1 Werte",
-        "size 12", "line", "line",
-        "first on", "column 15", "text [Datum: ]", "date",
-        "second on", "column 39", "text [ Z e n t o r / E C / B r i s e l 1   dorem 02.1]", "line",
-        "second off", "first off", "line", "line",
-        "column 15",
-        "text [ Anzahl der gewünschten Würfe eingeben, /   Modus wählen und Start drücken. /   Oder Import "
-        "drücken und entspr. Datei der /   Spielbank Hamburg angeben.]",
-        "line", "line",
-        "column 15", "text [Anzahl Würfe:  ]", "number " + std::to_string(100.0), "line", "line",
-        "column 15", "text [Anzahl akut :   ]", "number " + std::to_string(37.0), "line",
-        "line", "line", "line",
-        "end"};
-    EXPECT_EQ(printer.ops, expected);
+        "",
+        "",
+        margin + "*Datum: **TT.MM.JJJJ*" + std::string(38 - 14 - 21, ' ') +
+            "** Z e n t o r / E C / B r i s e l 1   dorem 02.1**",
+        "",
+        "",
+        margin + " Anzahl der gewünschten Würfe eingeben, /   Modus wählen und Start drücken. /   Oder Import "
+                 "drücken und entspr. Datei der /   Spielbank Hamburg angeben.",
+        "",
+        margin + "Anzahl Würfe:   100",
+        "",
+        margin + "Anzahl akut :    37",
+        "",
+        "",
+        "",
+        "",
+    };
+    EXPECT_EQ(printer.page, expected);
+    EXPECT_EQ(printer.ops.front(), "begin Kalvor1 Werte");
+    EXPECT_EQ(printer.ops[1], "size 12");
+    EXPECT_EQ(printer.ops.back(), "end");
     EXPECT_EQ(platform.questions,
               std::vector<std::string>{" Ausdruck Brisel1|Sollen die Druckereinstellungen noch geändert werden ?"});
     EXPECT_EQ(s.zeichen, ".");

@@ -106,11 +106,6 @@ TEST_F(WindowTest, EveryControlMatchesTheLayoutTable) {
         ASSERT_NE(w, nullptr);
         const QWidget* parent = row.parent.empty() ? view.get() : view->findChild<QWidget*>(qs(row.parent));
         EXPECT_EQ(w->parentWidget(), parent);
-        if (row.kind == ControlKind::Line) {
-            EXPECT_EQ(w->geometry(), QRect(469, 329, 126, 1));
-        } else {
-            EXPECT_EQ(w->geometry(), QRect(row.left / 15, row.top / 15, row.width / 15, row.height / 15));
-        }
         EXPECT_EQ(w->toolTip(), qs(row.tooltip));
         tips += !row.tooltip.empty();
         EXPECT_EQ(w->isEnabled(), row.enabled);
@@ -149,6 +144,48 @@ TEST_F(WindowTest, EveryControlMatchesTheLayoutTable) {
 
     EXPECT_TRUE(find<QRadioButton>("Option1_0")->isChecked());
     EXPECT_EQ(QApplication::focusWidget(), find("textanzahl"));
+}
+
+// The window as it is painted, against pixel figures worked out by hand from the
+// layout's twips (15 to the pixel): where the controls stand and the colours they fill
+// their boxes with.
+TEST_F(WindowTest, ThePaintedWindowShowsTheLayoutsPlacesAndColours) {
+    struct Place {
+        const char* name;
+        QRect pixels;
+    };
+    for (const Place& p : {
+             Place{"blatt", {12, 45, 205, 403}},      Place{"text", {233, 16, 224, 59}},
+             Place{"lakut", {301, 112, 89, 25}},      Place{"Shape2", {267, 144, 154, 259}},
+             Place{"lrot", {288, 171, 49, 25}},       Place{"lschwarz", {348, 171, 49, 25}},
+             Place{"ltouch", {288, 366, 49, 25}},     Place{"lende", {348, 366, 49, 25}},
+             Place{"okinfo", {273, 420, 141, 29}},    Place{"Shape1", {464, 16, 137, 441}},
+             Place{"textanzahl", {480, 49, 105, 29}}, Place{"Option1_2", {480, 140, 105, 29}},
+             Place{"haltbei", {488, 175, 81, 25}},    Place{"lzahl", {511, 224, 41, 25}},
+             Place{"okstart", {476, 259, 112, 30}},   Place{"Line1", {469, 329, 126, 1}},
+             Place{"okdruck", {477, 336, 53, 30}},    Place{"okcopy", {534, 336, 53, 30}},
+             Place{"okende", {476, 420, 112, 30}},
+         }) {
+        SCOPED_TRACE(p.name);
+        EXPECT_EQ(find(p.name)->geometry(), p.pixels);
+    }
+
+    // Colours of the painted boxes, sampled inside each box away from its text.
+    const QImage painted = view->grab().toImage();
+    const auto colourAt = [&](const char* name, QPoint offset) {
+        return painted.pixelColor(find(name)->geometry().topLeft() + offset);
+    };
+    EXPECT_EQ(colourAt("lakut", {4, 4}), QColor(192, 255, 192));
+    EXPECT_EQ(colourAt("lzahl", {4, 4}), QColor(128, 255, 128));
+    for (const char* box : {"lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch", "ltouch", "lende"})
+        EXPECT_EQ(colourAt(box, {4, 4}), QColor(255, 224, 192)) << box;
+    EXPECT_EQ(colourAt("text", {220, 55}), QColor(224, 224, 224));
+    EXPECT_EQ(colourAt("Label32", {4, 4}), QColor(0, 0, 0));      // the legend's swatches
+    EXPECT_EQ(colourAt("Label33", {4, 4}), QColor(0, 0, 192));
+    EXPECT_EQ(colourAt("Label34", {4, 4}), QColor(0, 192, 0));
+    EXPECT_EQ(colourAt("Shape1", {60, 0}), QColor(0, 0, 192));    // the rectangles' blue edges
+    EXPECT_EQ(colourAt("Shape2", {0, 100}), QColor(0, 0, 192));
+    EXPECT_EQ(painted.pixelColor(5, 470), QColor(224, 224, 224));  // the window's own grey
 }
 
 TEST_F(WindowTest, TabVisitsTheEnabledControlsInLayoutOrder) {
