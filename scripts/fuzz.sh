@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset fuzz >/dev/null
-cmake --build build-fuzz
+cmake --build build-fuzz -j "$(nproc)"
 limit=(-runs=20000)
 [ $# -ge 1 ] && limit=(-max_total_time="$1")
 work=$(mktemp -d)
