@@ -1,0 +1,188 @@
+#include "ui/Accessibility.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QHash>
+#include <QLabel>
+#include <QWidget>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "app/ChartDescription.h"
+#include "app/Form1.h"
+#include "app/LayoutTable.h"
+
+namespace kalvor {
+namespace {
+
+QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// Readers take lines at '\n'; the model separates them with a lone carriage return.
+QString lines(const std::string& text) {
+    QString s = qs(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+// The result boxes, the prompt and the counter's input box with the captions standing
+// over them: each caption becomes a label of its box instead of a second object of
+// the same name.
+struct Captioned {
+    std::string_view box;
+    std::array<std::string_view, 2> captions;
+};
+constexpr std::array kCaptioned = std::to_array<Captioned>({
+    {"lakut", {"Label3", {}}},
+    {"lrot", {"Label4", {}}},
+    {"lschwarz", {"Label5", {}}},
+    {"lfrot", {"Label35", "Label44"}},
+    {"lfschwarz", {"Label36", "Label45"}},
+    {"ltief", {"Label49", "Label48"}},
+    {"lhoch", {"Label41", "Label42"}},
+    {"ltouch", {"Label40", "Label43"}},
+    {"lende", {"Label46", {}}},
+    {"lzahl", {"Label2", {}}},
+    {"textanzahl", {"Label1", {}}},
+});
+
+struct Entry {
+    QAccessible::Role role;
+    std::function<QString()> text;
+};
+
+QHash<const QObject*, Entry>& registry() {
+    static QHash<const QObject*, Entry> entries;
+    return entries;
+}
+
+// A widget whose text is read as text: name and description as any widget's (the
+// caption, the tooltip), its text through the text interface and as its value.
+class ReadAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    ReadAccessible(QWidget* widget, QAccessible::Role role, std::function<QString()> text)
+        : QAccessibleWidget(widget, role), text_(std::move(text)) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text type) const override {
+        if (type == QAccessible::Value) return text_();
+        return QAccessibleWidget::text(type);
+    }
+
+    // Read only, nothing to select; the cursor stays at the start.
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int startOffset, int endOffset) const override {
+        const QString all = text_();
+        const qsizetype start = std::clamp<qsizetype>(startOffset, 0, all.size());
+        const qsizetype end = std::clamp<qsizetype>(endOffset < 0 ? all.size() : endOffset, start, all.size());
+        return all.mid(start, end - start);
+    }
+    int characterCount() const override { return static_cast<int>(text_().size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* startOffset, int* endOffset) const override {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+private:
+    std::function<QString()> text_;
+};
+
+QAccessibleInterface* readFactory(const QString&, QObject* object) {
+    const auto it = registry().constFind(object);
+    if (it == registry().constEnd() || !object->isWidgetType()) return nullptr;
+    return new ReadAccessible(static_cast<QWidget*>(object), it->role, it->text);
+}
+
+// Registers a widget to be read; an interface Qt made for it before (while the view
+// was built) is dropped, so that the next query gets this one.
+void makeReadable(QWidget* widget, QAccessible::Role role, std::function<QString()> text) {
+    static const bool installed = [] {
+        QAccessible::installFactory(readFactory);
+        return true;
+    }();
+    (void)installed;
+    registry().insert(widget, Entry{role, std::move(text)});
+    QObject::connect(widget, &QObject::destroyed, [widget] { registry().remove(widget); });
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    if (iface && !dynamic_cast<ReadAccessible*>(iface)) {
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+    }
+}
+
+}  // namespace
+
+ViewAccessibility::ViewAccessibility(QWidget& view, Form1& form,
+                                     const std::function<QWidget*(std::string_view)>& control)
+    : QObject(&view), form_(form) {
+    Controls& c = form.controls();
+    for (const Captioned& entry : kCaptioned) {
+        QWidget* box = control(entry.box);
+        for (std::string_view name : entry.captions)
+            if (auto* caption = qobject_cast<QLabel*>(name.empty() ? nullptr : control(name)))
+                caption->setBuddy(box);  // no mnemonic in the captions: nothing changes but the relation
+        auto* label = qobject_cast<QLabel*>(box);
+        if (!label) continue;
+        const auto text = [label] { return label->text(); };
+        makeReadable(label, QAccessible::StaticText, text);
+        reads_.push_back({label, text, text()});
+    }
+    // The prompt box shows only its newest lines; it is read whole.
+    if (QWidget* prompt = control("text")) {
+        const auto text = [&c] { return lines(c.text.text); };
+        makeReadable(prompt, QAccessible::StaticText, text);
+        reads_.push_back({prompt, text, text()});
+    }
+    // A button's name is its caption as it stands now ("Weiter", "Ende Info"), not the
+    // caption it was built with.
+    for (const LayoutRow& row : layoutTable())
+        if (row.kind == ControlKind::CommandButton)
+            if (QWidget* button = control(row.name)) button->setAccessibleName(QString());
+    for (std::string_view swatch : {"Label32", "Label33", "Label34"})
+        if (QWidget* w = control(swatch)) w->setAccessibleName(qs(legendSwatchName(swatch)));
+    chart_ = control("blatt");
+    if (chart_) {
+        QWidget* chart = chart_;
+        makeReadable(chart, QAccessible::Chart, [chart] { return chart->accessibleDescription(); });
+    }
+    update();
+}
+
+void ViewAccessibility::update() {
+    if (chart_) {
+        const QString description =
+            qs(describeChart(form_.state())) + QLatin1Char(' ') + qs(describeLegend());
+        // Setting the description announces it.
+        if (chart_->accessibleDescription() != description) chart_->setAccessibleDescription(description);
+    }
+    for (Read& read : reads_) {
+        const QString now = read.text();
+        if (now == read.announced) continue;
+        const QString before = std::exchange(read.announced, now);
+        // New lines appended to the prompt are announced as an insertion, so a reader
+        // speaks only them.
+        if (!before.isEmpty() && now.startsWith(before)) {
+            QAccessibleTextInsertEvent event(read.widget, static_cast<int>(before.size()), now.mid(before.size()));
+            QAccessible::updateAccessibility(&event);
+        } else {
+            QAccessibleTextUpdateEvent event(read.widget, 0, before, now);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+}
+
+}  // namespace kalvor
