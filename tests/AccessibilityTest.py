@@ -162,6 +162,10 @@ class Window:
     def series(self, throws):
         self.count.queryEditableText().setTextContents(str(throws))
         wait_for("Start enabled by the count", lambda: enabled(self.start))
+        # "Halt bei Wurf.." enables its box, "Durchlauf" greys it again: both only through
+        # the mode handler, so the toggles reached the model.
+        act(find(self.frame, "radio button", "Halt bei Wurf.."))
+        wait_for("the halt box enabled", lambda: enabled(self.halt))
         act(find(self.frame, "radio button", "Durchlauf"))
         wait_for("Durchlauf selected", lambda: states(find(self.frame, "radio button", "Durchlauf"))
                  .contains(pyatspi.STATE_CHECKED) and not enabled(self.halt))
@@ -257,6 +261,10 @@ def random_series(program, info_file, scratch):
         w.count.queryEditableText().setTextContents("abc")
         wait_for("the box emptied", lambda: text_of(w.count) == "")
         check(not enabled(w.start), "Start stays disabled after 'abc'")
+
+        # A greyed box takes no text, as it takes no typing.
+        w.halt.queryEditableText().setTextContents("5")
+        wait_for("the greyed box restored", lambda: text_of(w.halt) == "")
 
         w.changed.clear()
         w.series(20)
