@@ -18,7 +18,7 @@ protected:
     // Runs the given numbers as one "Durchlauf".
     void run(const std::vector<int>& throws) {
         for (int n : throws) numbers.push(n);
-        c.textanzahl.setText(std::to_string(s.akut + static_cast<double>(throws.size())));
+        c.textanzahl.setText(std::to_string(static_cast<long>(s.akut) + static_cast<long>(throws.size())));
         c.Option1.select(1);
         c.okstart.click();
     }
