@@ -17,6 +17,7 @@ import time
 import pyatspi
 from gi.repository import GLib
 
+EVENTS = ("object:text-changed", "object:property-change:accessible-description")
 WAIT = 60  # seconds: an upper bound for anything to appear, never a measure
 END_LINE = "                    ***  ENDE  *** "
 STANDARD_PROMPT = (" Anzahl der gewünschten Würfe eingeben,\n  Modus wählen und Start drücken.\n"
@@ -39,6 +40,14 @@ def check(condition, message):
     if not condition:
         failures.append(message)
         print("FAIL:", message, flush=True)
+
+
+def eventually(condition, message):
+    """Events arrive on their own; a check of them waits for them, within bounds."""
+    try:
+        wait_for(message, condition)
+    except AssertionError:
+        check(False, message)
 
 
 def pump():
@@ -119,7 +128,8 @@ class Window:
     def __init__(self, program, cwd, args=()):
         self.process = subprocess.Popen([program, *args], cwd=cwd)
         self.changed = []
-        pyatspi.Registry.registerEventListener(self.on_changed, "object:text-changed")
+        self.events = []
+        pyatspi.Registry.registerEventListener(self.on_changed, *EVENTS)
         self.app = wait_for("the program on the bus", self.find_app)
         self.frame = wait_for("its window", lambda: next((w for w in self.app if w and showing(w)), None))
         self.box = {name: wait_for(name, lambda n=name: find(self.frame, "label", n, True)) for name in BOXES}
@@ -135,6 +145,7 @@ class Window:
 
     def on_changed(self, event):
         self.changed.append(event.source.name)
+        self.events.append((event.type, event.source.name, event.any_data))
 
     def button(self, name):
         return find(self.frame, "push button", name)
@@ -179,7 +190,7 @@ class Window:
             print("  %-12s %-30r %-45r %r" % (node.getRoleName(), node.name, node.description, text_of(node)))
 
     def close(self):
-        pyatspi.Registry.deregisterEventListener(self.on_changed, "object:text-changed")
+        pyatspi.Registry.deregisterEventListener(self.on_changed, *EVENTS)
         if self.process.poll() is None:
             self.process.terminate()
             self.process.wait(timeout=WAIT)
@@ -287,8 +298,9 @@ def random_series(program, info_file, scratch):
                 check(lead(-low) in w.chart.description, "chart's red deviation")
             if high:
                 check(lead(high) in w.chart.description, "chart's black deviation")
-        for name in ("Anzahl akut", "Zahl", "Hinweis"):
-            check(name in w.changed, "a change of %s announced (announced: %r)" % (name, sorted(set(w.changed))))
+        for name in ("Anzahl akut", "Zahl", "Hinweis", "Tendenz"):
+            eventually(lambda n=name: n in w.changed, "a change of %s announced (announced: %r)" % (
+                name, sorted(set(w.changed))))
         print("after 20 random throws a screen reader gets:")
         w.dump()
 
@@ -317,7 +329,11 @@ def imported_series(program, scratch):
     w = Window(program, scratch, [path])
     try:
         wait_for("the header as prompt", lambda: text_of(w.prompt) == "\n".join(header))
+        w.events.clear()
         w.series(20)
+        # The end line appended to the header is announced alone.
+        eventually(lambda: ("object:text-changed:insert", "Hinweis", "\n" + END_LINE) in w.events,
+                   "the new prompt line announced alone")
         shown, position, high, low, touches = expected_from(numbers[:20])
         check(w.results() == shown, "results %r, expected %r" % (w.results(), shown))
         # Also the lines the box is too small to show.
