@@ -154,6 +154,7 @@ ViewAccessibility::ViewAccessibility(QWidget& view, Form1& form,
             if (QWidget* button = control(row.name)) button->setAccessibleName(QString());
     for (std::string_view swatch : {"Label32", "Label33", "Label34"})
         if (QWidget* w = control(swatch)) w->setAccessibleName(qs(legendSwatchName(swatch)));
+    legend_ = qs(describeLegend());
     chart_ = control("blatt");
     if (chart_) {
         QWidget* chart = chart_;
@@ -164,8 +165,7 @@ ViewAccessibility::ViewAccessibility(QWidget& view, Form1& form,
 
 void ViewAccessibility::update() {
     if (chart_) {
-        const QString description =
-            qs(describeChart(form_.state())) + QLatin1Char(' ') + qs(describeLegend());
+        const QString description = qs(describeChart(form_.state())) + QLatin1Char(' ') + legend_;
         // Setting the description announces it.
         if (chart_->accessibleDescription() != description) chart_->setAccessibleDescription(description);
     }

@@ -33,6 +33,7 @@ private:
 
     Form1& form_;
     QWidget* chart_ = nullptr;
+    QString legend_;
     std::vector<Read> reads_;
 };
 
