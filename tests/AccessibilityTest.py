@@ -120,6 +120,19 @@ def labels_of(node):
     return names
 
 
+def extents(node, offset=None):
+    """x, y, width, height on the screen: of the node, or of one character of its text."""
+    if offset is None:
+        box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return box.x, box.y, box.width, box.height
+    return tuple(node.queryText().getCharacterExtents(offset, pyatspi.DESKTOP_COORDS))
+
+
+def inside(inner, outer):
+    return (inner[2] > 0 and outer[0] <= inner[0] and inner[0] + inner[2] <= outer[0] + outer[2] and
+            outer[1] <= inner[1] and inner[1] + inner[3] <= outer[1] + outer[3])
+
+
 def number(text):
     return int(text) if text else 0
 
@@ -336,10 +349,26 @@ def imported_series(program, scratch):
                    "the new prompt line announced alone")
         shown, position, high, low, touches = expected_from(numbers[:20])
         check(w.results() == shown, "results %r, expected %r" % (w.results(), shown))
-        # Also the lines the box is too small to show.
         check(text_of(w.prompt) == "\n".join(header + [END_LINE]), "prompt: %r" % text_of(w.prompt))
         words = chart_words(20, position, high, low, touches)
         check(w.chart.description == words, "chart %r, expected %r" % (w.chart.description, words))
+        check(inside(extents(w.box["Anzahl akut"], 0), extents(w.box["Anzahl akut"])),
+              "a result's digits within its box")
+
+        # The same count again, twice: no throw, one more end line each time, until the
+        # prompt holds more lines than its box shows.
+        for _ in range(2):
+            w.count.queryEditableText().setTextContents("")
+            w.count.queryEditableText().setTextContents("20")
+            wait_for("Start enabled again", lambda: enabled(w.start))
+            lines = text_of(w.prompt).count("\n")
+            act(w.start)
+            wait_for("one more end line", lambda: text_of(w.prompt).count("\n") == lines + 1)
+        check(w.results() == shown, "no throw after the end")
+        whole = text_of(w.prompt)
+        check(whole == "\n".join(header + [END_LINE] * 3), "the whole prompt: %r" % whole)
+        check(extents(w.prompt, 0)[2] == 0, "the oldest line is read though the box no longer shows it")
+        check(inside(extents(w.prompt, len(whole) - 5), extents(w.prompt)), "the newest line is shown")
     finally:
         w.close()
 

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QFontMetrics>
 #include <QHash>
 #include <QLabel>
 #include <QWidget>
@@ -89,8 +90,37 @@ public:
         return all.mid(start, end - start);
     }
     int characterCount() const override { return static_cast<int>(text_().size()); }
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint&) const override { return -1; }
+    // Where a character stands on the screen, for readers that follow the text with a
+    // magnifier or review it by position; empty for one the box does not show.
+    QRect characterRect(int offset) const override {
+        const auto* label = qobject_cast<const QLabel*>(widget());
+        if (!label || !label->isVisible()) return {};
+        const QString all = text_();
+        const QString shown = label->text();
+        // The prompt shows its newest lines: the older ones stand before what is shown.
+        const qsizetype hidden = all.endsWith(shown) ? all.size() - shown.size() : 0;
+        const qsizetype at = offset - hidden;
+        if (at < 0 || at >= shown.size()) return {};
+        const qsizetype lineStart = at == 0 ? 0 : shown.lastIndexOf(QLatin1Char('\n'), at - 1) + 1;
+        qsizetype lineEnd = shown.indexOf(QLatin1Char('\n'), lineStart);
+        if (lineEnd < 0) lineEnd = shown.size();
+        const auto line = static_cast<int>(shown.left(lineStart).count(QLatin1Char('\n')));
+        const QFontMetrics metrics(label->font());
+        const int indent = std::max(label->indent(), 0);
+        const QRect area = label->contentsRect().adjusted(indent, indent, 0, 0);
+        int left = area.left();
+        if (label->alignment() & Qt::AlignHCenter)
+            left += (area.width() - metrics.horizontalAdvance(shown.mid(lineStart, lineEnd - lineStart))) / 2;
+        const QRect local(left + metrics.horizontalAdvance(shown.mid(lineStart, at - lineStart)),
+                          area.top() + line * metrics.lineSpacing(), metrics.horizontalAdvance(shown.at(at)),
+                          metrics.height());
+        return QRect(label->mapToGlobal(local.topLeft()), local.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        for (int i = 0, n = characterCount(); i < n; ++i)
+            if (characterRect(i).contains(point)) return i;
+        return -1;
+    }
     void scrollToSubstring(int, int) override {}
     QString attributes(int, int* startOffset, int* endOffset) const override {
         *startOffset = 0;
