@@ -200,7 +200,8 @@ class Window:
     def dump(self):
         """What a screen reader gets for every control: role, name, description, text."""
         for node in walk(self.frame):
-            print("  %-12s %-30r %-45r %r" % (node.getRoleName(), node.name, node.description, text_of(node)))
+            print("  %-12s %-30r %-45r %r%s" % (node.getRoleName(), node.name, node.description, text_of(node),
+                                                "" if showing(node) else " (hidden)"))
 
     def close(self):
         pyatspi.Registry.deregisterEventListener(self.on_changed, *EVENTS)

@@ -135,23 +135,24 @@ private:
 QAccessibleInterface* readFactory(const QString&, QObject* object) {
     const auto it = registry().constFind(object);
     if (it == registry().constEnd() || !object->isWidgetType()) return nullptr;
-    return new ReadAccessible(static_cast<QWidget*>(object), it->role, it->text);
+    auto* widget = static_cast<QWidget*>(object);
+    if (!it->text) return new QAccessibleWidget(widget, it->role);
+    return new ReadAccessible(widget, it->role, it->text);
 }
 
-// Registers a widget to be read; an interface Qt made for it before (while the view
-// was built) is dropped, so that the next query gets this one.
-void makeReadable(QWidget* widget, QAccessible::Role role, std::function<QString()> text) {
+// Registers a widget to be read (without text: only its role changes); an interface
+// Qt made for it before (while the view was built) is dropped, so that the next query
+// gets this one.
+void makeReadable(QWidget* widget, QAccessible::Role role, std::function<QString()> text = {}) {
     static const bool installed = [] {
         QAccessible::installFactory(readFactory);
         return true;
     }();
     (void)installed;
+    if (QAccessibleInterface* before = QAccessible::queryAccessibleInterface(widget))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(before));
     registry().insert(widget, Entry{role, std::move(text)});
     QObject::connect(widget, &QObject::destroyed, [widget] { registry().remove(widget); });
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
-    if (iface && !dynamic_cast<ReadAccessible*>(iface)) {
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
-    }
 }
 
 }  // namespace
@@ -187,8 +188,8 @@ ViewAccessibility::ViewAccessibility(QWidget& view, Form1& form,
     legend_ = qs(describeLegend());
     chart_ = control("blatt");
     if (chart_) {
-        QWidget* chart = chart_;
-        makeReadable(chart, QAccessible::Chart, [chart] { return chart->accessibleDescription(); });
+        // Its words are its description, which a reader speaks with the name on focus.
+        makeReadable(chart_, QAccessible::Chart);
     }
     update();
 }
