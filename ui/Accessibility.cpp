@@ -14,11 +14,10 @@
 #include "app/ChartDescription.h"
 #include "app/Form1.h"
 #include "app/LayoutTable.h"
+#include "ui/QtPlatform.h"
 
 namespace kalvor {
 namespace {
-
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Readers take lines at '\n'; the model separates them with a lone carriage return.
 QString lines(const std::string& text) {
@@ -28,26 +27,20 @@ QString lines(const std::string& text) {
     return s;
 }
 
-// The result boxes, the prompt and the counter's input box with the captions standing
-// over them: each caption becomes a label of its box instead of a second object of
-// the same name.
-struct Captioned {
-    std::string_view box;
-    std::array<std::string_view, 2> captions;
-};
-constexpr std::array kCaptioned = std::to_array<Captioned>({
-    {"lakut", {"Label3", {}}},
-    {"lrot", {"Label4", {}}},
-    {"lschwarz", {"Label5", {}}},
-    {"lfrot", {"Label35", "Label44"}},
-    {"lfschwarz", {"Label36", "Label45"}},
-    {"ltief", {"Label49", "Label48"}},
-    {"lhoch", {"Label41", "Label42"}},
-    {"ltouch", {"Label40", "Label43"}},
-    {"lende", {"Label46", {}}},
-    {"lzahl", {"Label2", {}}},
-    {"textanzahl", {"Label1", {}}},
-});
+// The captions standing over the result boxes, by ResultLabel: each becomes a label
+// of its box instead of a second object of the same name.
+constexpr std::array<std::array<std::string_view, 2>, kResultLabelCount> kResultCaptions{{
+    {"Label3", {}},           // lakut
+    {"Label4", {}},           // lrot
+    {"Label5", {}},           // lschwarz
+    {"Label35", "Label44"},   // lfrot
+    {"Label36", "Label45"},   // lfschwarz
+    {"Label49", "Label48"},   // ltief
+    {"Label41", "Label42"},   // lhoch
+    {"Label40", "Label43"},   // ltouch
+    {"Label46", {}},          // lende
+    {"Label2", {}},           // lzahl
+}};
 
 struct Entry {
     QAccessible::Role role;
@@ -161,16 +154,16 @@ ViewAccessibility::ViewAccessibility(QWidget& view, Form1& form,
                                      const std::function<QWidget*(std::string_view)>& control)
     : QObject(&view), form_(form) {
     Controls& c = form.controls();
-    for (const Captioned& entry : kCaptioned) {
-        QWidget* box = control(entry.box);
-        for (std::string_view name : entry.captions)
+    if (auto* caption = qobject_cast<QLabel*>(control("Label1"))) caption->setBuddy(control("textanzahl"));
+    for (size_t i = 0; i < kResultLabelCount; ++i) {
+        auto* box = qobject_cast<QLabel*>(control(kResultLabelNames[i]));
+        if (!box) continue;
+        for (std::string_view name : kResultCaptions[i])
             if (auto* caption = qobject_cast<QLabel*>(name.empty() ? nullptr : control(name)))
                 caption->setBuddy(box);  // no mnemonic in the captions: nothing changes but the relation
-        auto* label = qobject_cast<QLabel*>(box);
-        if (!label) continue;
-        const auto text = [label] { return label->text(); };
-        makeReadable(label, QAccessible::StaticText, text);
-        reads_.push_back({label, text, text()});
+        const auto text = [box] { return box->text(); };
+        makeReadable(box, QAccessible::StaticText, text);
+        reads_.push_back({box, text, text()});
     }
     // The prompt box shows only its newest lines; it is read whole.
     if (QWidget* prompt = control("text")) {
@@ -178,13 +171,14 @@ ViewAccessibility::ViewAccessibility(QWidget& view, Form1& form,
         makeReadable(prompt, QAccessible::StaticText, text);
         reads_.push_back({prompt, text, text()});
     }
-    // A button's name is its caption as it stands now ("Weiter", "Ende Info"), not the
-    // caption it was built with.
-    for (const LayoutRow& row : layoutTable())
-        if (row.kind == ControlKind::CommandButton)
-            if (QWidget* button = control(row.name)) button->setAccessibleName(QString());
-    for (std::string_view swatch : {"Label32", "Label33", "Label34"})
-        if (QWidget* w = control(swatch)) w->setAccessibleName(qs(legendSwatchName(swatch)));
+    for (const LayoutRow& row : layoutTable()) {
+        QWidget* w = control(row.name);
+        if (!w) continue;
+        // A button's name is its caption as it stands now ("Weiter", "Ende Info"), not
+        // the caption it was built with.
+        if (row.kind == ControlKind::CommandButton) w->setAccessibleName(QString());
+        if (const std::string swatch = legendSwatchName(row.name); !swatch.empty()) w->setAccessibleName(qs(swatch));
+    }
     legend_ = qs(describeLegend());
     chart_ = control("blatt");
     if (chart_) {
