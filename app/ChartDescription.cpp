@@ -1,5 +1,6 @@
 #include "app/ChartDescription.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
