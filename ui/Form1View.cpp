@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <new>
 
+#include "ui/Accessibility.h"
 #include "ui/QtPlatform.h"
 #include "ui/WindowIcon.h"
 
@@ -285,6 +286,7 @@ Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), c_(form.co
     std::sort(tabbed.begin(), tabbed.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     for (size_t i = 1; i < tabbed.size(); ++i) setTabOrder(control(tabbed[i - 1]->name), control(tabbed[i]->name));
 
+    accessibility_ = new ViewAccessibility(*this, form, [this](std::string_view name) { return control(name); });
     sync();
     control("textanzahl")->setFocus();
 }
@@ -335,6 +337,15 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         // Only the user's edits: the box may empty itself at once in its change handler.
         connect(edit, &QLineEdit::textEdited, this,
                 [this, model](const QString& text) { handle([&] { model->setText(text.toStdString()); }); });
+        // Text set from outside the keyboard (an assistive technology's EditableText) runs
+        // the same rule: setText leaves a box unmodified, typing marks it modified. A box
+        // the model has disabled takes nothing, as it takes no typing.
+        connect(edit, &QLineEdit::textChanged, this, [this, model, edit](const QString& text) {
+            if (syncing_ || edit->isModified()) return;
+            handle([&] {
+                if (model->enabled) model->setText(text.toStdString());
+            });
+        });
         return edit;
     }
     case ControlKind::OptionButton: {
@@ -346,6 +357,18 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         options_[static_cast<size_t>(index)] = radio;
         // Also when already selected: the mode handler runs on every click.
         connect(radio, &QRadioButton::clicked, this, [this, index] { handle([&] { c_.Option1.select(index); }); });
+        // An assistive technology's "toggle" checks the button without a click. Looked at
+        // once the toggle is done: a click has then reached the model already.
+        connect(radio, &QRadioButton::toggled, this, [this, index](bool checked) {
+            if (!checked || syncing_) return;
+            QMetaObject::invokeMethod(
+                this,
+                [this, index] {
+                    if (options_[static_cast<size_t>(index)]->isChecked() && !c_.Option1.isSelected(index))
+                        handle([&] { c_.Option1.select(index); });
+                },
+                Qt::QueuedConnection);
+        });
         return radio;
     }
     case ControlKind::Frame:
@@ -469,6 +492,7 @@ void Form1View::sync() {
     info_->setVisible(c_.infotext.visible);
     syncLists();
     chart_->refresh();
+    if (accessibility_) accessibility_->update();
 }
 
 void Form1View::syncLists() {

@@ -32,6 +32,7 @@ namespace kalvor {
 
 class ChartWidget;
 class NameListModel;
+class ViewAccessibility;
 
 inline constexpr const char* kOutOfMemoryMessage =
     "Für diesen Schritt reicht der Arbeitsspeicher nicht. Er wurde abgebrochen; das Programm läuft weiter.";
@@ -75,6 +76,7 @@ private:
     std::vector<std::pair<TextBox*, QLineEdit*>> textBoxes_;
     std::array<QRadioButton*, OptionGroup::kCount> options_{};
     ChartWidget* chart_ = nullptr;
+    ViewAccessibility* accessibility_ = nullptr;
     QGroupBox* frame_ = nullptr;
     QPlainTextEdit* info_ = nullptr;
     QComboBox* drives_ = nullptr;
