@@ -57,7 +57,7 @@ Answer HeadlessPlatform::askYesNo(const std::string&, const std::string&) { retu
 Answer HeadlessPlatform::askYesNoCancel(const std::string&, const std::string&) { return Answer::Cancel; }
 void HeadlessPlatform::inform(const std::string& message, const std::string&) { messages.push_back(message); }
 
-FileReport replayPermanence(const std::string& path, bool withChart) {
+FileReport replayPermanence(const std::string& path, bool withChart, const ReplayExtras& extras) {
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
@@ -78,6 +78,8 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
     }
     const std::string imported = c.text.text;
     report.header = headerLines(imported);
+    // Another even chance: the window's engine plays the table it finds in the record.
+    if (extras.chance != EvenChance::RedBlack) form.state().farbe = sidesOf(extras.chance);
 
     c.Option1.select(kModeRun);
     c.okstart.click();
@@ -93,6 +95,7 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
         added.remove_prefix(end + 1);
     }
     for (const std::string& m : platform.messages) appendNote(report.note, m);
+    report.walk = playedWalk(form.state(), extras.keepThrows ? &report.throws : nullptr);
     if (withChart) report.chartPng = encodePng(c.blatt.pixels(), TendencyChart::kWidth, TendencyChart::kHeight);
     return report;
 }

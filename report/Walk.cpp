@@ -73,6 +73,19 @@ void ThrowList::push(ThrowKind kind) {
     ++size_;
 }
 
+WalkFigures playedWalk(const SeriesState& state, ThrowList* all) {
+    WalkFigures walk;
+    if (!state.permPresent || state.perm.size() <= kPermMargin) return walk;
+    const size_t numbers = state.perm.size() - kPermMargin - 1;  // index 0 is unused
+    const auto played = static_cast<size_t>(std::clamp(state.akut, 0.0, static_cast<double>(numbers)));
+    for (size_t i = 1; i <= (all ? numbers : played); ++i) {
+        const ThrowKind kind = throwKind(state.perm[i], state.farbe);
+        if (i <= played) walk.play(kind);
+        if (all) all->push(kind);
+    }
+    return walk;
+}
+
 void WalkTrace::step(int64_t position) {
     const uint64_t k = ++steps_;
     if ((k - 1) / block_ == blocks_.size() && blocks_.size() == 2 * rows_) {

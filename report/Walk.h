@@ -57,6 +57,13 @@ private:
     size_t size_ = 0;
 };
 
+struct SeriesState;
+
+// The walk of the throws a finished run played (state.akut of them) under the
+// state's colour table; all, when given, receives every throw of the imported list,
+// played or not.
+WalkFigures playedWalk(const SeriesState& state, ThrowList* all);
+
 // The range of a long walk per row of a chart: the minimum and maximum of S_k over
 // blocks of consecutive steps, the blocks doubling whenever they grow too many, so
 // that a walk of any length takes a bounded store.
