@@ -306,7 +306,13 @@ std::string joinedSvg(const std::vector<WalkTrace::Row>& rows, uint64_t steps, E
         const double mid = y((static_cast<double>(first) + static_cast<double>(r.lastStep)) / 2);
         double x1 = x(static_cast<double>(r.low)), x2 = x(static_cast<double>(r.high));
         if (x2 - x1 < 1) x1 -= 0.5, x2 += 0.5;
-        svg += "M" + num(x1) + " " + num(mid) + "H" + num(x2);
+        // Appended piece by piece: GCC 12 at -O3 warns wrongly about "M" + a string.
+        svg += 'M';
+        svg += num(x1);
+        svg += ' ';
+        svg += num(mid);
+        svg += 'H';
+        svg += num(x2);
         first = r.lastStep;
     }
     svg += "\"/><text x=\"" + num(left - 4) + "\" y=\"" + num(top + 4) + "\" text-anchor=\"end\">0</text><text x=\"" +

@@ -37,50 +37,84 @@ struct Indexed {
     std::vector<unsigned char> rows;  // filtered, one filter byte a row
 };
 
-std::optional<Indexed> indexed(std::span<const Colour> pixels, size_t w, size_t h) {
-    Indexed out;
-    std::vector<unsigned char> index(pixels.size());
+// The packed index rows, unfiltered; nothing when the palette outgrows `most`.
+std::optional<std::vector<unsigned char>> packIndices(std::span<const Colour> pixels, size_t w, size_t h,
+                                                      size_t most, std::vector<Colour>& palette) {
+    const bool nibbles = most <= 16;
+    const size_t rowBytes = nibbles ? (w + 1) / 2 : w;
+    std::vector<unsigned char> packed(rowBytes * h, 0);
     size_t last = 0;
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        const Colour c = pixels[i];
-        if (last >= out.palette.size() || out.palette[last] != c) {
-            last = static_cast<size_t>(std::find(out.palette.begin(), out.palette.end(), c) - out.palette.begin());
-            if (last == out.palette.size()) {
-                if (out.palette.size() == 256) return std::nullopt;
-                out.palette.push_back(c);
+    auto put = [&](unsigned char* row, size_t x, Colour c) {
+        if (last >= palette.size() || palette[last] != c) {
+            last = static_cast<size_t>(std::find(palette.begin(), palette.end(), c) - palette.begin());
+            if (last == palette.size()) {
+                if (palette.size() == most) return false;
+                palette.push_back(c);
             }
         }
-        index[i] = static_cast<unsigned char>(last);
-    }
-    const bool nibbles = out.palette.size() <= 16;
-    const size_t rowBytes = nibbles ? (w + 1) / 2 : w;
-    const size_t stride = 1 + rowBytes;
-    out.rows.assign(stride * h, 0);
-    for (size_t y = 0; y < h; ++y) {
-        unsigned char* row = out.rows.data() + y * stride + 1;
-        const unsigned char* source = index.data() + y * w;
         if (nibbles) {
-            for (size_t x = 0; x < w; ++x) row[x / 2] |= static_cast<unsigned char>(source[x] << (x % 2 ? 0 : 4));
+            const int shift = x % 2 ? 0 : 4;
+            row[x / 2] = static_cast<unsigned char>((row[x / 2] & ~(0xF << shift)) | last << shift);
         } else {
-            std::copy(source, source + w, row);
+            row[x] = static_cast<unsigned char>(last);
         }
+        return true;
+    };
+    for (size_t y = 0; y < h; ++y) {
+        unsigned char* row = packed.data() + y * rowBytes;
+        const Colour* colours = pixels.data() + y * w;
+        if (y == 0) {
+            for (size_t x = 0; x < w; ++x)
+                if (!put(row, x, colours[x])) return std::nullopt;
+            continue;
+        }
+        // A chart's rows repeat the row above but for a dot or two: copied, then
+        // only the pixels that differ are looked up.
+        std::copy(row - rowBytes, row, row);
+        const Colour* above = colours - w;
+        size_t x = 0;
+        for (; x + 8 <= w; x += 8) {
+            Colour differs = 0;  // branch-free, so that the compiler compares eight at once
+            for (size_t k = x; k < x + 8; ++k) differs |= colours[k] ^ above[k];
+            if (differs == 0) continue;
+            for (size_t k = x; k < x + 8; ++k)
+                if (colours[k] != above[k] && !put(row, k, colours[k])) return std::nullopt;
+        }
+        for (; x < w; ++x)
+            if (colours[x] != above[x] && !put(row, x, colours[x])) return std::nullopt;
     }
-    // Every row but the first "Up": a chart's rows differ in a few pixels. Done from
-    // the bottom, so that each row is taken from the unfiltered one above.
-    for (size_t y = h; y-- > 1;) {
+    return packed;
+}
+
+std::optional<Indexed> indexed(std::span<const Colour> pixels, size_t w, size_t h) {
+    Indexed out;
+    auto packed = packIndices(pixels, w, h, 16, out.palette);
+    if (!packed) packed = packIndices(pixels, w, h, 256, out.palette);
+    if (!packed) return std::nullopt;
+    const size_t rowBytes = packed->size() / h;
+    const size_t stride = 1 + rowBytes;
+    out.rows.resize(stride * h);
+    // Every row but the first "Up": the difference to the row above, mostly zeros.
+    for (size_t y = 0; y < h; ++y) {
         unsigned char* row = out.rows.data() + y * stride;
-        const unsigned char* above = row - stride;
-        row[0] = 2;
-        for (size_t x = 1; x < stride; ++x) row[x] = static_cast<unsigned char>(row[x] - above[x]);
+        const unsigned char* source = packed->data() + y * rowBytes;
+        row[0] = y == 0 ? 0 : 2;
+        if (y == 0) {
+            std::copy(source, source + rowBytes, row + 1);
+            continue;
+        }
+        const unsigned char* above = source - rowBytes;
+        for (size_t x = 0; x < rowBytes; ++x) row[1 + x] = static_cast<unsigned char>(source[x] - above[x]);
     }
     return out;
 }
 
-std::string deflated(const std::vector<unsigned char>& raw, int level) {
+// Deflate's fastest level: the filtered rows are mostly zeros and pack well at any.
+std::string deflated(const std::vector<unsigned char>& raw) {
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
     std::string packed(packedSize, '\0');
     if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, raw.data(), static_cast<uLong>(raw.size()),
-                  level) != Z_OK)
+                  Z_BEST_SPEED) != Z_OK)
         throw std::runtime_error("zlib");
     packed.resize(packedSize);
     return packed;
@@ -98,7 +132,6 @@ std::string encodePng(std::span<const Colour> pixels, int width, int height) {
     appendBigEndian(header, static_cast<uint32_t>(height));
     std::string png("\x89PNG\r\n\x1a\n", 8);
     if (const auto image = indexed(pixels, w, h)) {
-        // Deflate's fastest level: the zeros of the filtered rows pack well at any.
         const char depth = image->palette.size() <= 16 ? 4 : 8;
         header.append({depth, 3, 0, 0, 0});  // palette colour, deflate, adaptive filters, no interlace
         std::string palette;
@@ -106,7 +139,7 @@ std::string encodePng(std::span<const Colour> pixels, int width, int height) {
             palette.append({static_cast<char>(redOf(c)), static_cast<char>(greenOf(c)), static_cast<char>(blueOf(c))});
         appendChunk(png, "IHDR", header);
         appendChunk(png, "PLTE", palette);
-        appendChunk(png, "IDAT", deflated(image->rows, Z_BEST_SPEED));
+        appendChunk(png, "IDAT", deflated(image->rows));
         appendChunk(png, "IEND", {});
         return png;
     }
@@ -128,7 +161,7 @@ std::string encodePng(std::span<const Colour> pixels, int width, int height) {
     }
     header.append({8, 2, 0, 0, 0});  // 8 bits per sample, RGB, deflate, adaptive filters, no interlace
     appendChunk(png, "IHDR", header);
-    appendChunk(png, "IDAT", deflated(raw, Z_BEST_SPEED));
+    appendChunk(png, "IDAT", deflated(raw));
     appendChunk(png, "IEND", {});
     return png;
 }

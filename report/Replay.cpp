@@ -1,5 +1,9 @@
 #include "report/Replay.h"
 
+#include <malloc.h>
+
+#include <mutex>
+
 #include "core/Random.h"
 #include "core/ThrowEngine.h"
 #include "import/ImportPanel.h"
@@ -51,6 +55,18 @@ std::array<std::string, 3> headerLines(std::string_view prompt) {
     return lines;
 }
 
+// A chart's raster is 325 kB, above malloc's threshold for mapping blocks of their
+// own: every file would map fresh pages, fault them in and unmap them again, which
+// costs more than drawing and packing the chart. Kept in the heap, the raster of
+// one file reuses the pages of the one before.
+void keepRastersInTheHeap() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 4 << 20);
+        mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    });
+}
+
 }  // namespace
 
 Answer HeadlessPlatform::askYesNo(const std::string&, const std::string&) { return Answer::No; }
@@ -58,6 +74,7 @@ Answer HeadlessPlatform::askYesNoCancel(const std::string&, const std::string&) 
 void HeadlessPlatform::inform(const std::string& message, const std::string&) { messages.push_back(message); }
 
 FileReport replayPermanence(const std::string& path, bool withChart, const ReplayExtras& extras) {
+    if (withChart) keepRastersInTheHeap();
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
