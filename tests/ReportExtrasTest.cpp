@@ -190,11 +190,15 @@ TEST_F(ReportExtras, ThePageRendersInChromiumWithItsChartsAndLoadsNothing) {
 
 TEST_F(ReportExtras, PalettePicturesDecodeToTheirPixels) {
     std::mt19937 engine(3);
-    for (unsigned colours : {5u, 200u, 300u}) {
-        constexpr int w = 37, h = 23;
+    // Random pixels of 5, 200 and 300 colours; then one colour and a dot, in rows
+    // whose runs of zeros end around the longest copy deflate has (258).
+    for (unsigned colours : {5u, 200u, 300u, 1u, 1u, 1u, 1u, 1u, 1u}) {
+        static int plain = 0;
+        const int w = colours > 1 ? 37 : 508 + 2 * plain++, h = colours > 1 ? 23 : 3;
         std::vector<Colour> pixels;
         for (int i = 0; i < w * h; ++i) pixels.push_back(static_cast<Colour>(engine() % colours) * 0x9E37u);
-        const fs::path png = dir / ("p" + std::to_string(colours) + ".png"), rgb = dir / "p.rgb";
+        if (colours == 1) pixels[static_cast<size_t>(w + 7)] = 0x00FF00;
+        const fs::path png = dir / ("p" + std::to_string(colours) + "_" + std::to_string(w) + ".png"), rgb = dir / "p.rgb";
         std::ofstream(png, std::ios::binary) << encodePng(pixels, w, h);
         const std::string command = "convert '" + png.string() + "' -depth 8 'rgb:" + rgb.string() + "'";
         ASSERT_EQ(std::system(command.c_str()), 0);
@@ -202,7 +206,7 @@ TEST_F(ReportExtras, PalettePicturesDecodeToTheirPixels) {
         ASSERT_EQ(bytes.size(), pixels.size() * 3);
         for (size_t i = 0; i < pixels.size(); ++i) {
             const auto byte = [&](size_t k) { return static_cast<Colour>(static_cast<unsigned char>(bytes[3 * i + k])); };
-            ASSERT_EQ(byte(0) | byte(1) << 8 | byte(2) << 16, pixels[i]) << colours << " colours, pixel " << i;
+            ASSERT_EQ(byte(0) | byte(1) << 8 | byte(2) << 16, pixels[i]) << colours << " colours, width " << w << ", pixel " << i;
         }
     }
 }
