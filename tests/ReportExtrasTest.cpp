@@ -128,6 +128,14 @@ TEST_F(ReportExtras, TheJoinedLineIsTheWindowsRunOfAllNumbersInOneFile) {
     ASSERT_EQ(single.size(), 19u);
     EXPECT_EQ(total[0], "Gesamt");
     for (size_t i = 4; i < 18; ++i) EXPECT_EQ(total[i], single[i]) << "column " << i;
+
+    // A summary or page that cannot be written is a failure, not a silent success.
+    std::ostringstream out, err;
+    const std::vector<std::string> nowhere{"--summary", (dir / "fehlt" / "z.csv").string(), "--html",
+                                           (dir / "fehlt" / "s.html").string(), (dir / "alle.dat").string()};
+    EXPECT_EQ(reportMain(nowhere, out, err), kSomeRefused);
+    EXPECT_NE(err.str().find("Zusammenfassung nicht geschrieben"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("Seite nicht geschrieben"), std::string::npos) << err.str();
 }
 
 TEST_F(ReportExtras, ThePageRendersInChromiumWithItsChartsAndLoadsNothing) {
