@@ -62,19 +62,20 @@ tbody th,tfoot th{text-align:left;font-weight:normal;min-width:8em;max-width:14e
 thead th{font-size:.9em;min-width:3.5em}
 thead th{background:#e8e8e8;position:sticky;top:0}td.z{text-align:right;font-variant-numeric:tabular-nums;white-space:nowrap}
 tbody tr:nth-child(even){background:#f3f6fa}tfoot td{font-weight:bold;background:#eef3e8}
-th button{font:inherit;font-weight:bold;border:0;background:none;padding:0;cursor:pointer;text-align:left}
-th[aria-sort=ascending] button::after{content:" \25B2"}th[aria-sort=descending] button::after{content:" \25BC"}
+.sortierbar thead th{cursor:pointer}
+th[aria-sort=ascending]::after{content:" \25B2"}th[aria-sort=descending]::after{content:" \25BC"}
 img.diagramm{width:102px;height:201px;image-rendering:pixelated;display:block}
 figure{margin:.5em 0}figcaption{font-size:.9em;color:#444}svg{max-width:100%;height:auto;background:#fff;border:1px solid #ccc}
 .klein{font-size:.9em;color:#444}
 .bilder{display:flex;flex-wrap:wrap;gap:0 2em}.bilder section{flex:1 1 34em;min-width:0}
 @media print{body{background:#fff;font-size:9pt;margin:0;max-width:none}thead th{position:static}
 tr,figure{break-inside:avoid}img.diagramm{width:51px;height:100px}.breit{overflow:visible}
-th button::after{content:none!important}}
+th::after{content:none!important}tfoot{display:table-row-group}}
 @page{size:A4 landscape;margin:12mm}
 )";
 
-// Sorts by a column on a click of its head; measures the charts once loaded, so
+// Sorts by a column on a click of its head (the head itself, not a button in it:
+// Chromium prints a repeated head with a button blank); measures the charts once loaded, so
 // that a test can read from the page what the browser made of them.
 constexpr std::string_view kScript = R"(
 (function(){
@@ -87,9 +88,10 @@ heads[i].setAttribute('aria-sort',up?'ascending':'descending');
 var rows=Array.prototype.slice.call(body.rows);
 rows.sort(function(a,b){var x=key(a,i),y=key(b,i);var c=x[0]-y[0]||(x[0]?String(x[1]).localeCompare(String(y[1]),'de'):x[1]-y[1]);return up?c:-c;});
 rows.forEach(function(r){body.appendChild(r);});}
-Array.prototype.forEach.call(heads,function(h,i){var b=document.createElement('button');b.type='button';
-b.title='Nach dieser Spalte sortieren';while(h.firstChild)b.appendChild(h.firstChild);h.appendChild(b);
-b.addEventListener('click',function(){sort(i);});});
+t.className='sortierbar';
+Array.prototype.forEach.call(heads,function(h,i){h.tabIndex=0;h.title='Nach dieser Spalte sortieren';
+h.addEventListener('click',function(){sort(i);});
+h.addEventListener('keydown',function(e){if(e.key==='Enter'||e.key===' '){e.preventDefault();sort(i);}});});
 window.addEventListener('load',function(){var imgs=document.querySelectorAll('img.diagramm'),ok=0;
 Array.prototype.forEach.call(imgs,function(im){im.setAttribute('data-bild',im.naturalWidth+'x'+im.naturalHeight+' '+im.width+'x'+im.height);if(im.naturalWidth>0)ok++;});
 document.body.setAttribute('data-bilder',ok+'/'+imgs.length);});

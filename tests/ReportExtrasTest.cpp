@@ -159,12 +159,19 @@ TEST_F(ReportExtras, ThePageRendersInChromiumWithItsChartsAndLoadsNothing) {
     EXPECT_NE(html.find("&lt;img src=x onerror=document.title=&#39;ha&#39;&gt;&amp;&quot;&#39;\xEF\xBF\xBD.txt"), std::string::npos);
     EXPECT_EQ(fs::status(page).permissions() & fs::perms::others_read, fs::perms::others_read);
 
+    // The browser opens a copy that clicks twice on "Anzahl akut" once loaded: sorted
+    // downwards, the file of five numbers comes last.
+    std::string clicking = html;
+    clicking.insert(clicking.rfind("</body>"),
+                    "<script>var h=document.querySelectorAll('#dateien thead th');h[5].click();h[5].click();</script>");
+    const fs::path copy = dir / "out" / "geklickt.html";
+    std::ofstream(copy, std::ios::binary) << clicking;
     const fs::path dom = dir / "dom.html", netLog = dir / "net.json";
     const std::string command =
         "chromium --headless --no-sandbox --disable-gpu --disable-background-networking --disable-component-update "
         "--disable-sync --no-first-run --user-data-dir='" + (dir / "profile").string() +
         "' --host-resolver-rules='MAP * ~NOTFOUND' --virtual-time-budget=5000 --log-net-log='" + netLog.string() +
-        "' --dump-dom 'file://" + page.string() + "' > '" + dom.string() + "' 2>/dev/null";
+        "' --dump-dom 'file://" + copy.string() + "' > '" + dom.string() + "' 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const std::string rendered = readAll(dom);
     // The script ran after every chart had loaded: four pictures of 203 x 401 pixels,
@@ -180,8 +187,12 @@ TEST_F(ReportExtras, ThePageRendersInChromiumWithItsChartsAndLoadsNothing) {
          ++at)
         ++rows;
     EXPECT_EQ(rows, 4u);
+    const size_t lastRow = rendered.rfind("<tr>", rendered.find("</tbody>", body));
+    EXPECT_NE(rendered.find("onerror", lastRow), std::string::npos);
+    EXPECT_EQ(rendered.find("onerror", body), rendered.find("onerror", lastRow));
+    EXPECT_NE(rendered.find("aria-sort=\"descending\""), std::string::npos);
     EXPECT_NE(rendered.find("<title>Kalvor 1 – Archivbericht</title>"), std::string::npos);
-    EXPECT_NE(rendered.find("<button type=\"button\""), std::string::npos);  // sortable
+    EXPECT_NE(rendered.find("id=\"dateien\" class=\"sortierbar\""), std::string::npos);  // sortable
     EXPECT_NE(rendered.find("\xEF\xBF\xBD"), std::string::npos);             // the stray byte, replaced
 
     // Nothing requested on the page's behalf but the file itself.
