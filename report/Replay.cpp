@@ -4,18 +4,15 @@
 
 #include <mutex>
 
+#include "app/Window.h"
 #include "core/Random.h"
 #include "core/ThrowEngine.h"
-#include "import/ImportPanel.h"
 #include "report/Png.h"
-#include "ui/Form1.h"
 
 namespace kalvor {
 namespace {
 
 using Outcome = PermanenceRead::Outcome;
-
-constexpr int kModeRun = 1;  // "Durchlauf"
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
@@ -78,14 +75,13 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
+    NoPrinter printer;
     // Without a picture to write, the chart is not drawn: it shows in no value.
-    Form1 form(platform, random, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
-    ImportPanel panel(form.controls(), form.state(), platform, disk);
-    form.Form_Load();
-    Controls& c = form.controls();
+    Window window({platform, random, disk, printer}, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
+    Controls& c = window.controls();
 
     FileReport report;
-    report.outcome = panel.importFile(path);
+    report.outcome = window.panel().importFile(path);
     if (report.refused()) {
         std::string messages;
         for (const std::string& m : platform.messages) appendNote(messages, m);
@@ -96,9 +92,9 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     const std::string imported = c.text.text;
     report.header = headerLines(imported);
     // Another even chance: the window's engine plays the table it finds in the record.
-    if (extras.chance != EvenChance::RedBlack) form.state().farbe = sidesOf(extras.chance);
+    if (extras.chance != EvenChance::RedBlack) window.state().farbe = sidesOf(extras.chance);
 
-    c.Option1.select(kModeRun);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
 
     for (size_t i = 0; i < kReportLabels.size(); ++i) report.values[i] = c.label(kReportLabels[i])->text;
@@ -112,7 +108,7 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
         added.remove_prefix(end + 1);
     }
     for (const std::string& m : platform.messages) appendNote(report.note, m);
-    report.walk = playedWalk(form.state(), extras.keepThrows ? &report.throws : nullptr);
+    report.walk = playedWalk(window.state(), extras.keepThrows ? &report.throws : nullptr);
     if (withChart) report.chartPng = encodePng(c.blatt.pixels(), TendencyChart::kWidth, TendencyChart::kHeight);
     return report;
 }
