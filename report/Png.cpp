@@ -119,6 +119,7 @@ class ZeroRunDeflate {
 public:
     std::string finish(const std::vector<unsigned char>& raw) {
         out_.assign("\x78\x01", 2);  // deflate, 32 K window, fastest; the header's check bits
+        out_.reserve(raw.size() / 8 + 64);
         put(1, 1);                    // the last block
         put(1, 2);                    // fixed codes
         const size_t n = raw.size();
@@ -141,7 +142,7 @@ public:
         put(0, 7);  // end of block: code 256, seven zero bits
         if (bits_ > 0) out_.push_back(static_cast<char>(buffer_ & 0xFF));
         for (int shift = 24; shift >= 0; shift -= 8)
-            out_.push_back(static_cast<char>((b_ << 16 | a_) >> shift & 0xFF));
+            out_.push_back(static_cast<char>(((b_ % kBase) << 16 | a_) >> shift & 0xFF));
         return std::move(out_);
     }
 
@@ -204,12 +205,20 @@ private:
     void literal(unsigned char byte) {
         const Code& c = tables().literals[byte];
         put(c.bits, c.length);
-        a_ = (a_ + byte) % kBase;
-        b_ = (b_ + a_) % kBase;
+        // Sums reduced without dividing: a stays below the modulus, b is reduced
+        // only when it nears the top of 64 bits (a division a byte costs more
+        // than all the rest of packing a chart).
+        a_ += byte;
+        if (a_ >= kBase) a_ -= kBase;
+        addToB(a_);
+    }
+    void addToB(uint64_t value) {
+        b_ += value;
+        if (b_ >= uint64_t{1} << 62) b_ %= kBase;
     }
     // Copies of the zero before, at distance 1, of at most 258 bytes each.
     void zeros(size_t run) {
-        b_ = (b_ + static_cast<uint64_t>(run % kBase) * a_) % kBase;
+        addToB(static_cast<uint64_t>(run) * a_);  // each zero adds a to b
         while (run >= 3) {
             size_t length = std::min<size_t>(run, 258);
             if (run - length > 0 && run - length < 3) length = run - 3;  // leave a copy of three

@@ -3,6 +3,7 @@
 // as headless Chromium renders it, and the palette pictures as ImageMagick reads them.
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -218,7 +219,22 @@ TEST_F(ReportExtras, PalettePicturesDecodeToTheirPixels) {
         for (int i = 0; i < w * h; ++i) pixels.push_back(static_cast<Colour>(engine() % colours) * 0x9E37u);
         if (colours == 1) pixels[static_cast<size_t>(w + 7)] = 0x00FF00;
         const fs::path png = dir / ("p" + std::to_string(colours) + "_" + std::to_string(w) + ".png"), rgb = dir / "p.rgb";
-        std::ofstream(png, std::ios::binary) << encodePng(pixels, w, h);
+        const std::string bytes_ = encodePng(pixels, w, h);
+        std::ofstream(png, std::ios::binary) << bytes_;
+        // zlib itself checks the stream's checksum, which a lenient decoder may skip.
+        std::string packed;
+        for (size_t at = 8; at + 12 <= bytes_.size();) {
+            const auto byteAt = [&](size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes_[k])); };
+            const uint32_t length = byteAt(at) << 24 | byteAt(at + 1) << 16 | byteAt(at + 2) << 8 | byteAt(at + 3);
+            if (bytes_.compare(at + 4, 4, "IDAT") == 0) packed += bytes_.substr(at + 8, length);
+            at += 12 + length;
+        }
+        std::vector<unsigned char> raw(static_cast<size_t>(w * h) * 4 + static_cast<size_t>(h));
+        uLongf rawSize = static_cast<uLongf>(raw.size());
+        EXPECT_EQ(uncompress(raw.data(), &rawSize, reinterpret_cast<const Bytef*>(packed.data()),
+                             static_cast<uLong>(packed.size())),
+                  Z_OK)
+            << colours << " colours, width " << w;
         const std::string command = "convert '" + png.string() + "' -depth 8 'rgb:" + rgb.string() + "'";
         ASSERT_EQ(std::system(command.c_str()), 0);
         const std::string bytes = readAll(rgb);
