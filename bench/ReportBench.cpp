@@ -1,6 +1,8 @@
 // kalvor1-report over an archive of 1,460 permanences of 300 numbers each (four
 // years of one table), on one core and on all of them, against a plain loop that
-// reads every file twice, line by line, as the import's two passes do.
+// reads every file twice, line by line, as the import's two passes do; and the
+// report with charts, with its page and with its probabilities against the report
+// without them.
 
 #include <benchmark/benchmark.h>
 
@@ -75,9 +77,43 @@ void Report(benchmark::State& st) {
     }
 }
 
+// What the pictures and the probabilities add to the report, on one core: each
+// against the report without them.
+enum Extra { kPlain, kWithoutProbabilities, kChart, kHtml };
+
+void reportWith(benchmark::State& st, Extra extra) {
+    kalvor::ReportOptions options;
+    options.paths = {archive().dir.native()};
+    options.jobs = 1;
+    const fs::path out = archive().dir.parent_path() / (archive().dir.filename().native() + "_out");
+    options.archive.probabilities = extra != kWithoutProbabilities;
+    if (extra == kChart) options.chartDirectory = (out / "bilder").native();
+    if (extra == kHtml) options.archive.htmlPath = (out / "bericht.html").native();
+    fs::create_directories(out);
+    for (auto _ : st) {
+        std::ostringstream csv, err;
+        if (kalvor::runReport(options, csv, err) != kalvor::kAllRead) st.SkipWithError("a file was refused");
+        benchmark::DoNotOptimize(csv.str().size());
+    }
+    fs::remove_all(out);
+}
+
+void Chart_baseline(benchmark::State& st) { reportWith(st, kPlain); }
+void Chart(benchmark::State& st) { reportWith(st, kChart); }
+void Html_baseline(benchmark::State& st) { reportWith(st, kPlain); }
+void Html(benchmark::State& st) { reportWith(st, kHtml); }
+void Probabilities_baseline(benchmark::State& st) { reportWith(st, kWithoutProbabilities); }
+void Probabilities(benchmark::State& st) { reportWith(st, kPlain); }
+
 // Arguments: 1 is one core, 0 all cores.
 BENCHMARK(Report_baseline)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Report)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Chart_baseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Chart)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Html_baseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Html)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Probabilities_baseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Probabilities)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

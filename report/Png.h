@@ -1,5 +1,6 @@
 #pragma once
-// A raster of 0x00BBGGRR colours as a PNG file: 8-bit RGB, no interlacing.
+// A raster of 0x00BBGGRR colours as a PNG file, no interlacing: indexed colour
+// when it has at most 256 colours (a chart has five), 8-bit RGB otherwise.
 
 #include <span>
 #include <string>

@@ -1,5 +1,9 @@
 #include "report/Replay.h"
 
+#include <malloc.h>
+
+#include <mutex>
+
 #include "app/Window.h"
 #include "core/Random.h"
 #include "core/ThrowEngine.h"
@@ -48,13 +52,26 @@ std::array<std::string, 3> headerLines(std::string_view prompt) {
     return lines;
 }
 
+// A chart's raster is 325 kB, above malloc's threshold for mapping blocks of their
+// own: every file would map fresh pages, fault them in and unmap them again, which
+// costs more than drawing and packing the chart. Kept in the heap, the raster of
+// one file reuses the pages of the one before.
+void keepRastersInTheHeap() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 4 << 20);
+        mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    });
+}
+
 }  // namespace
 
 Answer HeadlessPlatform::askYesNo(const std::string&, const std::string&) { return Answer::No; }
 Answer HeadlessPlatform::askYesNoCancel(const std::string&, const std::string&) { return Answer::Cancel; }
 void HeadlessPlatform::inform(const std::string& message, const std::string&) { messages.push_back(message); }
 
-FileReport replayPermanence(const std::string& path, bool withChart) {
+FileReport replayPermanence(const std::string& path, bool withChart, const ReplayExtras& extras) {
+    if (withChart) keepRastersInTheHeap();
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
@@ -74,6 +91,8 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
     }
     const std::string imported = c.text.text;
     report.header = headerLines(imported);
+    // Another even chance: the window's engine plays the table it finds in the record.
+    if (extras.chance != EvenChance::RedBlack) window.state().farbe = sidesOf(extras.chance);
 
     c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
@@ -89,6 +108,7 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
         added.remove_prefix(end + 1);
     }
     for (const std::string& m : platform.messages) appendNote(report.note, m);
+    report.walk = playedWalk(window.state(), extras.keepThrows ? &report.throws : nullptr);
     if (withChart) report.chartPng = encodePng(c.blatt.pixels(), TendencyChart::kWidth, TendencyChart::kHeight);
     return report;
 }

@@ -14,6 +14,8 @@
 #include "import/FileSystem.h"
 #include "import/LocalFileSystem.h"
 #include "import/Permanence.h"
+#include "report/Chance.h"
+#include "report/Walk.h"
 
 namespace kalvor {
 
@@ -32,6 +34,10 @@ struct FileReport {
     std::string note;
     // The chart `blatt` after the run as a PNG file, when asked for.
     std::string chartPng;
+    // The walk the run played, counted again in 64 bits for the probabilities.
+    WalkFigures walk;
+    // Every throw of the list, when asked for: the archive's joined walk.
+    ThrowList throws;
 
     bool refused() const { return outcome != PermanenceRead::Outcome::Read; }
 };
@@ -70,7 +76,13 @@ private:
     LocalFileSystem disk_;
 };
 
+// What a replay does beyond the window's own run.
+struct ReplayExtras {
+    EvenChance chance = EvenChance::RedBlack;  // the split of 1-36 the run plays with
+    bool keepThrows = false;                   // fills FileReport::throws
+};
+
 // path is absolute. Touches nothing shared, so files can be replayed side by side.
-FileReport replayPermanence(const std::string& path, bool withChart);
+FileReport replayPermanence(const std::string& path, bool withChart, const ReplayExtras& extras = {});
 
 }  // namespace kalvor

@@ -36,6 +36,11 @@ constexpr std::string_view kHelp =
     "Ein Verzeichnis steht für seine *.txt-Dateien, sortiert wie in der Dateiliste.\n"
     "\n"
     "  --chart VERZ   das Diagramm jeder Datei als PNG-Bild in VERZ schreiben\n"
+    "  --chance C     die einfache Chance C spielen: rot-schwarz (Vorgabe),\n"
+    "                 pair-impair oder manque-passe\n"
+    "  --summary DATEI  das Archiv gegen einen fairen Kessel als CSV in DATEI\n"
+    "  --joined       eine Zeile „Gesamt“: alle Dateien als eine Serie\n"
+    "  --html DATEI   alles als eine HTML-Seite mit Diagrammen in DATEI\n"
     "  -j N           N Dateien gleichzeitig auswerten, höchstens 256\n"
     "                 (Vorgabe: eine je Prozessorkern)\n"
     "  --help         diese Hilfe zeigen\n"
@@ -95,14 +100,14 @@ std::vector<Target> expand(const std::vector<std::string>& paths, std::ostream& 
 
 // The report's one exception barrier: whatever goes wrong with one file becomes
 // that file's note, and the others go on.
-FileReport replay(const Target& target, bool withChart) {
+FileReport replay(const Target& target, bool withChart, const ReplayExtras& extras) {
     FileReport report;
     if (!target.refusal.empty()) {
         report.note = target.refusal;
         return report;
     }
     try {
-        return replayPermanence(target.absolute, withChart);
+        return replayPermanence(target.absolute, withChart, extras);
     } catch (const std::exception& e) {
         report.note = std::string("Fehler bei der Auswertung: ") + e.what();
     }
@@ -144,17 +149,49 @@ int usageError(std::ostream& err, const std::string& what) {
     return kUsageError;
 }
 
+// --chance, --summary, --joined, --html: nothing when a is none of them, else 0 or
+// the usage error's status.
+std::optional<int> archiveOption(std::span<const std::string> arguments, size_t& i, ArchiveOptions& archive,
+                                 std::ostream& err) {
+    const std::string& a = arguments[i];
+    if (a == "--joined") {
+        archive.joined = true;
+        return kAllRead;
+    }
+    for (std::string_view name : {"--chance", "--summary", "--html"}) {
+        const std::string prefix = std::string(name) + "=";
+        if (a != name && !a.starts_with(prefix)) continue;
+        const std::string value =
+            a.starts_with(prefix) ? a.substr(prefix.size()) : (i + 1 < arguments.size() ? arguments[++i] : "");
+        if (name == "--chance") {
+            const auto chance = parseEvenChance(value);
+            if (!chance) return usageError(err, "--chance braucht rot-schwarz, pair-impair oder manque-passe");
+            archive.chance = *chance;
+        } else if (value.empty()) {
+            return usageError(err, std::string(name) + " braucht eine Datei");
+        } else {
+            (name == "--summary" ? archive.summaryPath : archive.htmlPath) = value;
+        }
+        return kAllRead;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-std::vector<std::string> reportColumns() {
+std::vector<std::string> reportColumns(EvenChance chance) {
     std::vector<std::string> columns{"Datei", "Kopfzeile 1", "Kopfzeile 2", "Kopfzeile 3"};
-    for (std::string_view label : kReportLabels) columns.emplace_back(layoutRow(label)->accessibleName);
+    for (std::string_view label : kReportLabels) columns.push_back(sideCaption(layoutRow(label)->accessibleName, chance));
+    columns.insert(columns.end(), kProbabilityColumns.begin(), kProbabilityColumns.end());
     columns.emplace_back("Meldung");
     return columns;
 }
 
 int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err) {
     const bool withCharts = !options.chartDirectory.empty();
+    ArchiveExtras extras(options.archive);
+    const ReplayExtras replayExtras = extras.replayExtras();
+    const bool keepCharts = withCharts || extras.wantsCharts();
     if (withCharts) {
         std::error_code ec;
         fs::create_directories(options.chartDirectory, ec);
@@ -166,14 +203,15 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     const std::vector<Target> targets = expand(options.paths, err);
 
     std::string line;
-    appendCsvLine(line, reportColumns());
+    const std::vector<std::string> columns = reportColumns(options.archive.chance);
+    appendCsvLine(line, columns);
     write(out, line);
 
     int status = kAllRead;
     std::set<std::string> chartNames;
     auto emit = [&](const Target& target, FileReport& report) {
         if (report.refused()) status = kSomeRefused;
-        if (!report.chartPng.empty()) {
+        if (withCharts && !report.chartPng.empty()) {
             const fs::path file = fs::path(options.chartDirectory) / chartFileName(target.shown, chartNames);
             if (!writeFile(file, report.chartPng)) {
                 status = kSomeRefused;
@@ -184,7 +222,10 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
         std::vector<std::string> fields{target.shown};
         fields.insert(fields.end(), report.header.begin(), report.header.end());
         fields.insert(fields.end(), report.values.begin(), report.values.end());
+        const std::array<std::string, 5> chances = extras.probabilities(report);
+        fields.insert(fields.end(), chances.begin(), chances.end());
         fields.push_back(std::move(report.note));
+        extras.add(fields, report);
         line.clear();
         appendCsvLine(line, fields);
         write(out, line);
@@ -197,7 +238,7 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     bool written = true;
     if (threads <= 1) {
         for (size_t i = 0; i < count && written; ++i) {
-            FileReport report = replay(targets[i], withCharts);
+            FileReport report = replay(targets[i], keepCharts, replayExtras);
             written = emit(targets[i], report);
         }
     } else {
@@ -211,7 +252,7 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
         for (size_t k = 0; k < threads; ++k) {
             workers.emplace_back([&] {
                 for (size_t i; (i = next.fetch_add(1)) < count;) {
-                    FileReport report = replay(targets[i], withCharts);
+                    FileReport report = replay(targets[i], keepCharts, replayExtras);
                     {
                         const std::lock_guard lock(mutex);
                         done[i] = std::move(report);
@@ -231,6 +272,16 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
             written = emit(targets[i], report);
         }
         next.store(count);  // an output that broke off stops the workers after their file
+    }
+    if (written && options.archive.joined) {
+        line.clear();
+        appendCsvLine(line, extras.joinedLine());
+        write(out, line);
+    }
+    std::vector<std::string> unwritten;
+    if (written && !extras.finish(columns, unwritten)) {
+        for (const std::string& message : unwritten) notice(err, message);
+        status = kSomeRefused;
     }
     out.flush();
     if (!written || !out) {
@@ -259,6 +310,8 @@ int reportMain(std::span<const std::string> arguments, std::ostream& out, std::o
             std::string dir = a.size() > 7 ? a.substr(8) : (i + 1 < arguments.size() ? arguments[++i] : "");
             if (dir.empty()) return usageError(err, "--chart braucht ein Verzeichnis");
             options.chartDirectory = std::move(dir);
+        } else if (const auto archiveStatus = archiveOption(arguments, i, options.archive, err)) {
+            if (*archiveStatus != kAllRead) return *archiveStatus;
         } else if (a.starts_with("-j")) {
             const std::string value = a.size() > 2 ? a.substr(2) : (i + 1 < arguments.size() ? arguments[++i] : "");
             const auto jobs = jobCount(value);

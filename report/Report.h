@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "report/Archive.h"
+
 namespace kalvor {
 
 enum ReportExit : int { kAllRead = 0, kSomeRefused = 1, kUsageError = 2 };
@@ -16,11 +18,13 @@ struct ReportOptions {
     std::vector<std::string> paths;  // files, and directories standing for their *.txt files
     std::string chartDirectory;      // empty: no charts
     unsigned jobs = 0;               // files replayed at once; 0: one per core
+    ArchiveOptions archive;          // even chance, probabilities, summary, joined walk, page
 };
 
 // The header line's names: the path, the three header lines, the result labels
-// named as the window's captions name them, and the note.
-std::vector<std::string> reportColumns();
+// named as the window's captions name them (the chance's sides in place of red and
+// black), the five probabilities and the note.
+std::vector<std::string> reportColumns(EvenChance chance = EvenChance::RedBlack);
 
 // Writes the CSV to out and notices to err; returns the exit status.
 int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err);

@@ -12,6 +12,7 @@ test_pkgs=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils imagema
            xdotool   # scripts/screenshot.sh types and clicks into the window on a virtual screen
            locales   # the suite runs once more under de_DE.UTF-8
            python3-pyatspi at-spi2-core dbus  # the window read through the accessibility bus
+           chromium  # the report test renders the page of kalvor1-report --html headless
            dpkg-dev file lintian)  # the package test: cpack -G DEB with dpkg-shlibdeps, then lintian
 
 want=("${build_pkgs[@]}")

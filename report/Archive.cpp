@@ -1,0 +1,71 @@
+#include "report/Archive.h"
+
+#include <algorithm>
+
+#include "report/HtmlPage.h"
+
+namespace kalvor {
+
+ArchiveExtras::ArchiveExtras(ArchiveOptions options)
+    : options_(std::move(options)), keepThrows_(options_.joined || !options_.htmlPath.empty()) {
+    if (!options_.htmlPath.empty()) page_ = std::make_unique<HtmlPage>();
+}
+
+ArchiveExtras::~ArchiveExtras() = default;
+
+ReplayExtras ArchiveExtras::replayExtras() const { return {options_.chance, keepThrows_}; }
+
+std::array<std::string, 5> ArchiveExtras::probabilities(const FileReport& report) const {
+    if (report.refused() || !options_.probabilities) return {};
+    return probabilityTexts(report.walk);
+}
+
+void ArchiveExtras::add(const std::vector<std::string>& fields, FileReport& report) {
+    if (!report.refused() && report.walk.steps() > 0)
+        summary_.add(report.walk.steps(), static_cast<uint64_t>(std::max(report.walk.high, -report.walk.low)));
+    if (keepThrows_) {
+        // The position runs on from the file before.
+        for (size_t i = 0; i < report.throws.size(); ++i) {
+            const ThrowKind kind = report.throws[i];
+            joined_.play(kind);
+            if (kind == ThrowKind::Left || kind == ThrowKind::Right) trace_.step(joined_.position);
+        }
+        report.throws = {};
+    }
+    if (page_) page_->addRow(fields, report.chartPng);
+}
+
+std::vector<std::string> ArchiveExtras::joinedLine() {
+    std::vector<std::string> fields{"Gesamt", "", "", ""};
+    for (std::string& v : valueTexts(joined_)) fields.push_back(std::move(v));
+    const std::array<std::string, 5> p = options_.probabilities ? probabilityTexts(joined_) : std::array<std::string, 5>{};
+    fields.insert(fields.end(), p.begin(), p.end());
+    fields.emplace_back();
+    return fields;
+}
+
+bool ArchiveExtras::finish(const std::vector<std::string>& columns, std::vector<std::string>& errors) {
+    bool written = true;
+    if (!options_.summaryPath.empty() && !writeWholeFile(options_.summaryPath, summary_.csv())) {
+        errors.push_back("Zusammenfassung nicht geschrieben: " + options_.summaryPath);
+        written = false;
+    }
+    if (page_) {
+        PageOverview overview;
+        overview.columns = columns;
+        overview.chance = options_.chance;
+        overview.summary = summary_.lines();
+        overview.verdict = summary_.verdict();
+        overview.joinedRows = trace_.rows();
+        overview.joined = joinedLine();
+        overview.joinedSteps = joined_.steps();
+        overview.files = summary_.files();
+        if (!page_->write(options_.htmlPath, overview)) {
+            errors.push_back("Seite nicht geschrieben: " + options_.htmlPath);
+            written = false;
+        }
+    }
+    return written;
+}
+
+}  // namespace kalvor

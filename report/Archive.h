@@ -1,0 +1,61 @@
+#pragma once
+// What the report adds beyond the window's own values: the fair-wheel
+// probabilities of each file, the archive's summary, its joined walk and the page.
+// The report hands each finished line here, in the order of its lines.
+
+#include <array>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "report/Chance.h"
+#include "report/Replay.h"
+#include "report/Summary.h"
+#include "report/Walk.h"
+
+namespace kalvor {
+
+class HtmlPage;
+
+struct ArchiveOptions {
+    EvenChance chance = EvenChance::RedBlack;  // --chance
+    std::string summaryPath;                   // --summary: empty for none
+    bool joined = false;                       // --joined: the line "Gesamt"
+    std::string htmlPath;                      // --html: empty for none
+    bool probabilities = true;                 // off only for measuring their cost
+};
+
+// The names of the five probability columns.
+inline constexpr std::array<std::string_view, 5> kProbabilityColumns{
+    "P >+ Abweichung", "P >- Abweichung", "P Abweichung", "P 0-Linie", "P Akut bei",
+};
+
+class ArchiveExtras {
+public:
+    explicit ArchiveExtras(ArchiveOptions options);
+    ~ArchiveExtras();
+
+    ReplayExtras replayExtras() const;
+    // The page shows every file's chart, so the replay must keep it.
+    bool wantsCharts() const { return !options_.htmlPath.empty(); }
+
+    // The five texts of a file's line; empty for a refused file or one without steps.
+    std::array<std::string, 5> probabilities(const FileReport& report) const;
+    // A finished line: fields as the CSV writes them. Takes the report's throws.
+    void add(const std::vector<std::string>& fields, FileReport& report);
+    // The line "Gesamt", with --joined; the page shows it too.
+    std::vector<std::string> joinedLine();
+    // Writes the summary and the page; a message for each file it could not write.
+    bool finish(const std::vector<std::string>& columns, std::vector<std::string>& errors);
+
+private:
+    ArchiveOptions options_;
+    ArchiveSummary summary_;
+    WalkFigures joined_;
+    WalkTrace trace_;
+    bool keepThrows_;
+    std::unique_ptr<HtmlPage> page_;
+};
+
+}  // namespace kalvor
