@@ -18,6 +18,7 @@
 #include "import/LocalFileSystem.h"
 #include "report/Csv.h"
 #include "report/Replay.h"
+#include "ui/CommandLine.h"
 #include "ui/LayoutTable.h"
 
 namespace kalvor {
@@ -37,15 +38,14 @@ constexpr std::string_view kHelp =
     "  --chart VERZ   das Diagramm jeder Datei als PNG-Bild in VERZ schreiben\n"
     "  -j N           N Dateien gleichzeitig auswerten, höchstens 256\n"
     "                 (Vorgabe: eine je Prozessorkern)\n"
-    "  --help         diese Hilfe zeigen\n"
-    "  --version      die Version zeigen\n"
+    "  -h, --help     diese Hilfe zeigen\n"
+    "      --version  die Version zeigen\n"
     "\n"
     "Exit-Status: 0, wenn jede Datei eingelesen wurde; 1, wenn eine abgelehnt wurde\n"
     "oder ein Diagramm nicht geschrieben werden konnte; 2 bei einem Aufruffehler.\n";
 
 constexpr unsigned kMostJobs = 256;
 
-constexpr std::string_view kVersion = "kalvor1-report (Kalvor 1) " KALVOR_VERSION "\n";
 
 // One line of the report: a file to replay, or a directory that could not be listed.
 struct Target {
@@ -253,7 +253,7 @@ int reportMain(std::span<const std::string> arguments, std::ostream& out, std::o
             write(out, kHelp);
             return out ? kAllRead : kUsageError;
         } else if (a == "--version") {
-            write(out, kVersion);
+            write(out, versionText(kProgram));
             return out ? kAllRead : kUsageError;
         } else if (a == "--chart" || a.starts_with("--chart=")) {
             std::string dir = a.size() > 7 ? a.substr(8) : (i + 1 < arguments.size() ? arguments[++i] : "");
