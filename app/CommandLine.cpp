@@ -61,8 +61,8 @@ std::string helpText(std::string_view infoFile, bool infoFound) {
     return usageText() + "\nInfo-Text: " + std::string(infoFile) + (infoFound ? " (gefunden)\n" : " (nicht gefunden)\n");
 }
 
-std::string versionText() {
-    return "Kalvor 1 " + std::string(programVersion()) +
+std::string versionText(std::string_view program) {
+    return std::string(program) + " (Kalvor 1) " + std::string(programVersion()) +
            "\n"
            "Freie Software unter der GNU General Public License, Version 3 oder neuer; ohne jede Garantie.\n";
 }

@@ -27,7 +27,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, std::string_v
 // it is there.
 std::string helpText(std::string_view infoFile, bool infoFound);
 std::string usageText();
-std::string versionText();
+// The version as every program of the package prints it: "kalvor1 (Kalvor 1) 3.1"
+// and the licence line.
+std::string versionText(std::string_view program = "kalvor1");
 // The project's version, "3.1".
 std::string_view programVersion();
 

@@ -19,6 +19,7 @@
 #include "import/LocalFileSystem.h"
 #include "report/Csv.h"
 #include "report/Replay.h"
+#include "app/CommandLine.h"
 #include "app/LayoutTable.h"
 
 namespace kalvor {
@@ -43,8 +44,8 @@ constexpr std::string_view kHelp =
     "  --html DATEI   alles als eine HTML-Seite mit Diagrammen in DATEI\n"
     "  -j N           N Dateien gleichzeitig auswerten, höchstens 256\n"
     "                 (Vorgabe: eine je Prozessorkern)\n"
-    "  --help         diese Hilfe zeigen\n"
-    "  --version      die Version zeigen\n"
+    "  -h, --help     diese Hilfe zeigen\n"
+    "      --version  die Version zeigen\n"
     "\n"
     "Exit-Status: 0, wenn jede Datei eingelesen wurde; 1, wenn eine abgelehnt wurde\n"
     "oder ein Diagramm nicht geschrieben werden konnte; 2 bei einem Aufruffehler.\n";
@@ -304,7 +305,7 @@ int reportMain(std::span<const std::string> arguments, std::ostream& out, std::o
             write(out, kHelp);
             return out ? kAllRead : kUsageError;
         } else if (a == "--version") {
-            write(out, "kalvor1-report (Kalvor 1) " + std::string(programVersion()) + "\n");
+            write(out, versionText(kProgram));
             return out ? kAllRead : kUsageError;
         } else if (a == "--chart" || a.starts_with("--chart=")) {
             std::string dir = a.size() > 7 ? a.substr(8) : (i + 1 < arguments.size() ? arguments[++i] : "");

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes sure a real printer queue is there for the end-to-end print test: cupsd
-# running, a cups-pdf queue "KalvorPDF" that writes each job as a PDF file, and
-# that queue the default. Safe to run again; leaves other queues alone.
+# running and a cups-pdf queue "KalvorPDF" that writes each job as a PDF file.
+# The queue is never made the default: the tests name it (PRINTER, set by ctest),
+# and the user's default printer stays what it was. Safe to run again; leaves other
+# queues alone.
 set -euo pipefail
 # The tools' messages are read below ("is running"); on a German desktop they
 # would be German.
@@ -14,7 +16,7 @@ if [ "$(id -u)" -ne 0 ]; then
   as_root=(sudo -n)
 fi
 
-for tool in cupsd lpadmin lpstat lpoptions; do
+for tool in cupsd lpadmin lpstat; do
   command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] \
     || { echo "CUPS is not installed (run scripts/setup.sh --test)" >&2; exit 1; }
 done
@@ -41,6 +43,4 @@ fi
 "${as_root[@]}" /usr/sbin/lpadmin -p "$queue" -o pdftops-renderer-default=pdftocairo
 "${as_root[@]}" /usr/sbin/cupsenable "$queue" 2>/dev/null || "${as_root[@]}" cupsenable "$queue"
 "${as_root[@]}" /usr/sbin/cupsaccept "$queue" 2>/dev/null || "${as_root[@]}" cupsaccept "$queue"
-"${as_root[@]}" /usr/sbin/lpadmin -d "$queue"
-lpoptions -d "$queue" >/dev/null
-lpstat -d
+lpstat -v "$queue"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs, from Debian's archive, whatever the build (and with --test, the
-# test suite) still lacks. Runs as root; falls back to sudo when present.
+# Installs, from Debian's archive, whatever the build still lacks; with --package
+# also what cpack needs to make the Debian package, with --test also the test
+# suite's. Runs as root; falls back to sudo when present.
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
@@ -13,10 +14,15 @@ test_pkgs=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils imagema
            locales   # the suite runs once more under de_DE.UTF-8
            python3-pyatspi at-spi2-core dbus  # the window read through the accessibility bus
            chromium  # the report test renders the page of kalvor1-report --html headless
-           dpkg-dev file lintian)  # the package test: cpack -G DEB with dpkg-shlibdeps, then lintian
+           lintian  # the package test checks the package
+           desktop-file-utils shared-mime-info libglib2.0-bin xdg-utils appstream)  # the desktop files' checks
+package_pkgs=(dpkg-dev file)  # cpack -G DEB runs dpkg-shlibdeps, which needs file
 
 want=("${build_pkgs[@]}")
-[ "${1:-}" = "--test" ] && want+=("${test_pkgs[@]}")
+case "${1:-}" in
+  --test) want+=("${test_pkgs[@]}" "${package_pkgs[@]}") ;;
+  --package) want+=("${package_pkgs[@]}") ;;
+esac
 
 missing=()
 for p in "${want[@]}"; do

@@ -60,5 +60,5 @@ TEST(CommandLine, TheVersionIsTheOneTheCaptionShows) {
     const auto twoDigits = [](std::string part) { return part.size() < 2 ? "0" + part : part; };
     const std::string caption = "V" + twoDigits(version.substr(0, dot)) + "." + twoDigits(version.substr(dot + 1));
     EXPECT_NE(kWindowCaption.find(" / " + caption + "  "), std::string_view::npos) << caption;
-    EXPECT_TRUE(versionText().starts_with("Kalvor 1 " + version + "\n"));
+    EXPECT_TRUE(versionText().starts_with("kalvor1 (Kalvor 1) " + version + "\n"));
 }

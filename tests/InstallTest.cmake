@@ -1,5 +1,6 @@
 # Installs the build into a fresh prefix, checks what lands there, and starts the
-# installed program through its link on the PATH:
+# installed program through its link on the PATH; then asks the desktop's own tools
+# (GLib's gio, xdg-mime, desktop-file-validate) what they make of the installed files:
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DPREFIX=... -P InstallTest.cmake
 
 file(REMOVE_RECURSE "${PREFIX}")
@@ -57,14 +58,72 @@ else()
   file(STRINGS "${entry}" lines)
   list(GET lines 0 first)
   expect("the desktop entry has no group header" first STREQUAL "[Desktop Entry]")
-  foreach(line "Type=Application" "Name=Kalvor 1" "Exec=\"${link}\" %f" "Icon=kalvor1" "MimeType=text/plain;")
+  foreach(line "Type=Application" "Name=Kalvor 1" "Icon=kalvor1" "MimeType=application/x-kalvor1-permanence;")
     list(FIND lines "${line}" found)
     expect("the desktop entry lacks ${line}" found GREATER -1)
   endforeach()
+  execute_process(COMMAND desktop-file-validate "${entry}" RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  string(LENGTH "${out}" said)
+  expect("desktop-file-validate (${result}): ${out}" result EQUAL 0 AND said EQUAL 0)
+  # The entry starts the installed program, as GLib reads its Exec line: a copy
+  # that asks for the version instead of opening a file.
+  list(FILTER lines INCLUDE REGEX "^Exec=")
+  string(REGEX REPLACE " %f$" " --version" exec "${lines}")
+  file(WRITE "${PREFIX}/version.desktop" "[Desktop Entry]\nType=Application\nName=Version\n${exec}\n")
+  execute_process(COMMAND gio launch "${PREFIX}/version.desktop" RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  expect("${lines} does not start ${link} (${result}): ${out}${err}" result EQUAL 0 AND out MATCHES "^kalvor1 ")
+  # Unquoted where the path allows: xdg-open without a desktop takes the first word
+  # of the line for the program, quotes and all.
+  if(NOT PREFIX MATCHES " ")
+    expect("the desktop entry starts ${lines}" lines STREQUAL "Exec=${link} %f")
+  endif()
 endif()
-foreach(file share/man/man1/kalvor1.1.gz share/man/man1/kalvor1-report.1.gz share/doc/kalvor1/copyright share/doc/kalvor1/changelog.gz)
+foreach(file share/man/man1/kalvor1.1.gz share/man/man1/kalvor1-report.1.gz share/doc/kalvor1/copyright share/doc/kalvor1/changelog.gz
+             share/metainfo/org.example.kalvor1.metainfo.xml)
   expect("no ${file}" EXISTS "${PREFIX}/${file}")
 endforeach()
+
+# The desktop's view, on nothing but this prefix and the system: a permanence is of
+# its own type, also after a byte-order mark; a letter stays text/plain; the entry
+# opens permanences, and text/plain opens where it opened before.
+set(scratch "${PREFIX}/scratch")
+file(MAKE_DIRECTORY "${scratch}/home" "${scratch}/config")
+set(desktop "${CMAKE_COMMAND}" -E env --unset=XDG_CURRENT_DESKTOP --unset=DESKTOP_SESSION --unset=DISPLAY
+    --unset=KDE_FULL_SESSION --unset=GNOME_DESKTOP_SESSION_ID "XDG_DATA_HOME=${scratch}/home"
+    "XDG_CONFIG_HOME=${scratch}/config" "XDG_CONFIG_DIRS=${scratch}/config")
+execute_process(COMMAND ${desktop} "XDG_DATA_DIRS=${PREFIX}/share:/usr/share" update-mime-database "${PREFIX}/share/mime"
+                RESULT_VARIABLE result ERROR_VARIABLE err)
+expect("update-mime-database (${result}): ${err}" result EQUAL 0)
+execute_process(COMMAND update-desktop-database "${PREFIX}/share/applications" RESULT_VARIABLE result ERROR_VARIABLE err)
+expect("update-desktop-database (${result}): ${err}" result EQUAL 0)
+file(WRITE "${scratch}/Notizen.txt" "Einkaufen:\nBrot, Milch\n")
+string(ASCII 239 187 191 bom)  # the UTF-8 byte-order mark
+file(WRITE "${scratch}/bom.txt" "${bom}Spielbank Hamburg\r\nTisch 1\r\n")
+file(GLOB examples "${PREFIX}/share/doc/kalvor1/examples/*.txt")
+list(LENGTH examples count)
+expect("${count} examples under share/doc/kalvor1/examples" count EQUAL 3)
+foreach(file ${examples} "${scratch}/bom.txt" "${scratch}/Notizen.txt")
+  execute_process(COMMAND ${desktop} "XDG_DATA_DIRS=${PREFIX}/share:/usr/share" gio info -a standard::content-type "${file}"
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(wanted application/x-kalvor1-permanence)
+  if(file MATCHES "Notizen")
+    set(wanted text/plain)
+  endif()
+  expect("gio takes ${file} for ${out}${err}" out MATCHES "content-type: ${wanted}\n")
+endforeach()
+# xdg-mime splits XDG_DATA_DIRS at blanks too, so only a prefix without them.
+if(NOT PREFIX MATCHES " ")
+  function(default_for type dirs result)
+    execute_process(COMMAND ${desktop} "XDG_DATA_DIRS=${dirs}" xdg-mime query default ${type}
+                    OUTPUT_VARIABLE default OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(${result} "${default}" PARENT_SCOPE)
+  endfunction()
+  default_for(application/x-kalvor1-permanence "${PREFIX}/share:/usr/share" ours)
+  expect("xdg-mime opens a permanence with '${ours}'" ours STREQUAL "kalvor1.desktop")
+  default_for(text/plain "${PREFIX}/share:/usr/share" withPrefix)
+  default_for(text/plain "/usr/share" without)
+  expect("the install made '${withPrefix}' the default for text/plain, not '${without}'" withPrefix STREQUAL without)
+endif()
 
 # Started through the link, the program finds its info file beside the executable;
 # Qt's own options are refused before Qt sees them.
@@ -78,8 +137,12 @@ string(LENGTH "${out}" written)
 expect("kalvor1 -stylesheet wrote '${out}' to standard output" written EQUAL 0)
 expect("kalvor1 -stylesheet shows no usage: ${err}" err MATCHES "^kalvor1: unbekannte Option „-stylesheet“\n\nAufruf: ")
 
-# The archive report beside the window, through its link too.
+# The archive report beside the window, through its link too; both name their
+# version alike.
 execute_process(COMMAND "${PREFIX}/bin/kalvor1-report" --version RESULT_VARIABLE reportFailed OUTPUT_VARIABLE reportVersion)
 expect("bin/kalvor1-report does not run: ${reportFailed}" reportFailed EQUAL 0)
-expect("bin/kalvor1-report names no version: ${reportVersion}" reportVersion MATCHES "^kalvor1-report ")
+execute_process(COMMAND "${link}" --version OUTPUT_VARIABLE version)
+string(REGEX REPLACE "^kalvor1 " "kalvor1-report " version "${version}")
+expect("the versions differ in form:\n${version}${reportVersion}" reportVersion STREQUAL version
+       AND version MATCHES "^kalvor1-report \\(Kalvor 1\\) [0-9]+\\.[0-9]+\n")
 file(REMOVE_RECURSE "${PREFIX}")

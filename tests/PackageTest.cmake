@@ -1,6 +1,9 @@
-# Makes the Debian package as the README says, checks it with lintian, unpacks it
-# into a scratch root and starts the unpacked program:
-#   cmake -DBUILD_DIR=... -DWORK_DIR=... -DVERSION=... -P PackageTest.cmake
+# Makes the Debian package as the README says: the preset "package" (Release, no
+# tests) in a build folder of its own, with GoogleTest and Google Benchmark out of
+# reach, as on a machine that has only the build's packages; then cpack. Checks it
+# with lintian, unpacks it into a scratch root and starts the unpacked programs:
+#   cmake -DSOURCE_DIR=... -DBUILD_DIR=... -DWORK_DIR=... -DVERSION=... [-DLAUNCHER=ccache]
+#         -P PackageTest.cmake
 # Needs cpack, dpkg-shlibdeps (dpkg-dev) and lintian (scripts/setup.sh --test).
 
 function(expect what)
@@ -10,6 +13,21 @@ function(expect what)
 endfunction()
 
 file(REMOVE_RECURSE "${WORK_DIR}")
+set(configure "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" --preset package -B "${BUILD_DIR}"
+    -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON)
+if(LAUNCHER)
+  list(APPEND configure "-DCMAKE_CXX_COMPILER_LAUNCHER=${LAUNCHER}")
+endif()
+execute_process(COMMAND ${configure} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the preset \"package\" does not configure (${result}):\n${out}")
+endif()
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${BUILD_DIR}" RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the preset \"package\" does not build (${result}):\n${out}")
+endif()
+expect("the package build made the tests" NOT IS_DIRECTORY "${BUILD_DIR}/tests")
+
 execute_process(COMMAND cpack -G DEB --config "${BUILD_DIR}/CPackConfig.cmake" -B "${WORK_DIR}"
                 WORKING_DIRECTORY "${BUILD_DIR}" RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
 execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE arch OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -32,8 +50,21 @@ expect("lintian (${result}):\n${out}${err}" result EQUAL 0)
 set(root "${WORK_DIR}/root")
 execute_process(COMMAND dpkg -x "${deb}" "${root}" RESULT_VARIABLE result)
 expect("dpkg -x failed" result EQUAL 0)
+# The plain path: xdg-open without a desktop takes a quoted program for its name.
 file(STRINGS "${root}/usr/share/applications/kalvor1.desktop" exec REGEX "^Exec=")
-expect("the desktop entry starts ${exec}" exec STREQUAL "Exec=\"/usr/bin/kalvor1\" %f")
+expect("the desktop entry starts ${exec}" exec STREQUAL "Exec=/usr/bin/kalvor1 %f")
+foreach(file usr/share/mime/packages/kalvor1.xml usr/share/metainfo/org.example.kalvor1.metainfo.xml)
+  expect("the package has no ${file}" EXISTS "${root}/${file}")
+endforeach()
+file(GLOB examples RELATIVE "${SOURCE_DIR}/examples" "${SOURCE_DIR}/examples/*.txt")
+list(LENGTH examples count)
+expect("${count} example permanences in the repository" count EQUAL 3)
+foreach(example ${examples})
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${SOURCE_DIR}/examples/${example}"
+                          "${root}/usr/share/doc/kalvor1/examples/${example}" RESULT_VARIABLE differs)
+  expect("the package's example ${example} is not the repository's" differs EQUAL 0)
+endforeach()
+
 execute_process(COMMAND "${root}/usr/bin/kalvor1" --help RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
 expect("the unpacked kalvor1 --help ended with ${result}: ${err}" result EQUAL 0)
 expect("the unpacked program does not find its info file:\n${out}"

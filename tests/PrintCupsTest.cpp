@@ -113,6 +113,9 @@ const QString kQuestion = QStringLiteral("Sollen die Druckereinstellungen noch g
 TEST_F(ThroughCups, DruckAndCopyInTheWindowArePrinted) {
     ASSERT_FALSE(QPrinterInfo::availablePrinters().isEmpty()) << "no queue: run scripts/cups-queue.sh";
     EXPECT_EQ(printer.device().outputFormat(), QPrinter::NativeFormat);
+    // The queue of the test, named in the environment; never the user's own printer.
+    ASSERT_EQ(qEnvironmentVariable("PRINTER"), QStringLiteral("KalvorPDF"));
+    ASSERT_EQ(printer.device().printerName(), QStringLiteral("KalvorPDF"));
     ASSERT_EQ(form.state().akut, 100);
     // File times have a resolution of a second.
     const QDateTime start = QDateTime::currentDateTime().addSecs(-1);

@@ -84,6 +84,16 @@ QColor bgr(Colour c) {
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
 
+// The controls that Tab (or Shift+Tab) reaches from the focus, one a press.
+QString tabWalk(int presses, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QStringList visited;
+    for (int i = 0; i < presses; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    return visited.join(QLatin1Char(' '));
+}
+
 class WindowTest : public kalvor::testing::WindowFixture {
 protected:
     void SetUp() override { open(); }
@@ -198,6 +208,24 @@ TEST_F(WindowTest, TabVisitsTheEnabledControlsInLayoutOrder) {
     EXPECT_EQ(visited.join(QLatin1Char(' ')),
               QStringLiteral("textanzahl Option1_0 okende okextern okinfo blatt okcopy"));
     EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("textanzahl"));
+}
+
+// Qt moves a radio group's stop only when an option takes the focus; the selected
+// mode is the stop also before that, and after a halt selected "Durchlauf".
+TEST_F(WindowTest, OnlyTheSelectedModeIsATabStopAlsoAfterAHaltSelectedAnother) {
+    for (int n : {1, 2, 3, 4, 5}) numbers.push(n);
+    find("okende")->setFocus();
+    EXPECT_EQ(tabWalk(1, Qt::ShiftModifier), QStringLiteral("Option1_0"));
+
+    QTest::keyClicks(find("textanzahl"), QStringLiteral("5"));
+    click("Option1_2");
+    QTest::keyClicks(find("haltbei"), QStringLiteral("2"));
+    click("okstart");
+    ASSERT_EQ(labelText("lakut"), QStringLiteral("2"));
+    ASSERT_TRUE(find<QRadioButton>("Option1_1")->isChecked());
+    ASSERT_EQ(QApplication::focusWidget(), find("okstart"));
+    EXPECT_EQ(tabWalk(1), QStringLiteral("okende"));
+    EXPECT_EQ(tabWalk(2, Qt::ShiftModifier), QStringLiteral("okstart Option1_1"));
 }
 
 TEST_F(WindowTest, TypingIntoTheCountBox) {
@@ -671,6 +699,29 @@ TEST_F(WindowImportTest, APermanencePickedInThePanelIsReplayedByStart) {
     EXPECT_EQ(labelText("ltief"), QStringLiteral("3"));
     EXPECT_TRUE(labelText("text").endsWith(qs(kEndLine)));
     EXPECT_FALSE(find("okstart")->isEnabled());
+}
+
+// The panel lies over the control column: Tab keeps to the panel and to what is
+// still to be seen, and Space never presses a button behind the panel.
+TEST_F(WindowImportTest, WhileThePanelIsOpenTabReachesOnlyWhatCanBeSeen) {
+    BoxAnswers anyBox{QMessageBox::No};
+    find("okextern")->setFocus();
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Space);
+    ASSERT_TRUE(find("Frame1")->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), find("Drive1"));
+    // The file list's focus picks its first file, which enables "OK".
+    EXPECT_EQ(tabWalk(7), QStringLiteral("Dir1 File1 okexternok okexternabbruch okinfo blatt Drive1"));
+    EXPECT_EQ(tabWalk(7, Qt::ShiftModifier),
+              QStringLiteral("blatt okinfo okexternabbruch okexternok File1 Dir1 Drive1"));
+
+    // "Abbr." closes the panel; the column takes the focus again.
+    tabWalk(4);
+    ASSERT_EQ(QApplication::focusWidget(), find("okexternabbruch"));
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Space);
+    ASSERT_FALSE(find("Frame1")->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), find("textanzahl"));
+    EXPECT_EQ(tabWalk(3), QStringLiteral("Option1_0 okende okextern"));
+    EXPECT_TRUE(anyBox.seen.empty());
 }
 
 namespace {

@@ -5,15 +5,21 @@
 # build); CMAKE_INSTALL_PREFIX is cmake's.
 
 set(exec "${CMAKE_INSTALL_PREFIX}/bin/kalvor1")
-# A quoted Exec argument escapes \ " ` $ with a backslash, and the file's string
-# syntax then doubles every backslash; % starts a field code unless doubled.
-string(REPLACE "\\" "\\\\" exec "${exec}")
-string(REPLACE "\"" "\\\"" exec "${exec}")
-string(REPLACE "`" "\\`" exec "${exec}")
-string(REPLACE "$" "\\$" exec "${exec}")
-string(REPLACE "\\" "\\\\" exec "${exec}")
-string(REPLACE "%" "%%" exec "${exec}")
-set(KALVOR_EXEC "\"${exec}\"")
+# Quoted only where the path needs it: launchers that split the line themselves
+# (xdg-open without a desktop) take a quoted program for its name, quotes and all.
+# A quoted argument escapes \ " ` $ with a backslash, and the file's string syntax
+# then doubles every backslash; % starts a field code unless doubled, quoted or not.
+if(exec MATCHES "[ \t\n\"'\\><~|&;$*?#()`]")
+  string(REPLACE "\\" "\\\\" exec "${exec}")
+  string(REPLACE "\"" "\\\"" exec "${exec}")
+  string(REPLACE "`" "\\`" exec "${exec}")
+  string(REPLACE "$" "\\$" exec "${exec}")
+  string(REPLACE "\\" "\\\\" exec "${exec}")
+  string(REPLACE "\t" "\\t" exec "${exec}")
+  string(REPLACE "\n" "\\n" exec "${exec}")
+  set(exec "\"${exec}\"")
+endif()
+string(REPLACE "%" "%%" KALVOR_EXEC "${exec}")
 # One scratch file per destination: installs into two prefixes at once (the install
 # test and the package test) do not overwrite each other's entry.
 string(MD5 destination "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")

@@ -286,6 +286,21 @@ Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), c_(form.co
     std::sort(tabbed.begin(), tabbed.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     for (size_t i = 1; i < tabbed.size(); ++i) setTabOrder(control(tabbed[i - 1]->name), control(tabbed[i]->name));
 
+    // The layout is fixed, so what a panel covers is known once: a control of the
+    // window made before the panel (so stacked below it) and lying wholly inside it.
+    const auto madeAt = [this](const QWidget* w) {
+        return std::find_if(widgets_.begin(), widgets_.end(), [w](const auto& e) { return e.second == w; });
+    };
+    for (auto it = widgets_.begin(); it != widgets_.end(); ++it) {
+        QWidget* w = it->second;
+        if (w->focusPolicy() == Qt::NoFocus) continue;
+        QWidget* coveredBy = nullptr;
+        for (QWidget* panel : {static_cast<QWidget*>(frame_), static_cast<QWidget*>(info_)})
+            if (w->parentWidget() == this && it < madeAt(panel) && panel->geometry().contains(w->geometry()))
+                coveredBy = panel;
+        focusStops_.push_back({w, w->focusPolicy(), coveredBy});
+    }
+
     accessibility_ = new ViewAccessibility(*this, form, [this](std::string_view name) { return control(name); });
     sync();
     control("textanzahl")->setFocus();
@@ -441,6 +456,7 @@ void Form1View::handle(const std::function<void()>& handler) {
         // takes Space or Enter as Yes and would end the program with the series.
         if (focused && isAncestorOf(focused) && (!focused->isEnabled() || !focused->isVisible()))
             control("textanzahl")->setFocus(Qt::OtherFocusReason);
+        moveFocusOffCoveredControl();
     });
     if (!failure) return;
     try {
@@ -492,7 +508,37 @@ void Form1View::sync() {
     info_->setVisible(c_.infotext.visible);
     syncLists();
     chart_->refresh();
+    syncFocusStops();
     if (accessibility_) accessibility_->update();
+}
+
+void Form1View::syncFocusStops() {
+    for (const FocusStop& stop : focusStops_) {
+        Qt::FocusPolicy policy = stop.policy;
+        // Qt moves the option stop only when an option takes the focus; a mode that
+        // the handlers select (a halt switches to "Durchlauf") must move it too.
+        const auto option = std::find(options_.begin(), options_.end(), stop.widget);
+        if (option != options_.end() && !(*option)->isChecked())
+            policy = static_cast<Qt::FocusPolicy>(policy & ~Qt::TabFocus);
+        if (stop.coveredBy && !stop.coveredBy->isHidden()) policy = Qt::NoFocus;
+        if (stop.widget->focusPolicy() != policy) stop.widget->setFocusPolicy(policy);
+    }
+}
+
+void Form1View::moveFocusOffCoveredControl() {
+    QWidget* focused = QApplication::focusWidget();
+    const auto covered = [](const FocusStop& stop) { return stop.coveredBy && !stop.coveredBy->isHidden(); };
+    const auto stop = std::find_if(focusStops_.begin(), focusStops_.end(),
+                                   [focused](const FocusStop& s) { return s.widget == focused; });
+    if (!focused || stop == focusStops_.end() || !covered(*stop)) return;
+    // Where Tab would go from there: the panel's first control. A covered button
+    // kept the focus otherwise, and Space would press it unseen.
+    for (QWidget* next = focused->nextInFocusChain(); next != focused; next = next->nextInFocusChain()) {
+        if (isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isVisible() && next->isEnabled()) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void Form1View::syncLists() {

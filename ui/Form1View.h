@@ -66,6 +66,10 @@ private:
     void handle(const std::function<void()>& handler);
     QWidget* build(const LayoutRow& row, QWidget* parent);
     void syncLists();
+    // Tab stops: of the options only the selected one; nothing a visible panel covers.
+    void syncFocusStops();
+    // The focus left on a control that a panel now covers moves on to the next stop.
+    void moveFocusOffCoveredControl();
     // The one local file a drag carries, when the window takes it now; empty otherwise.
     std::string droppableFile(const QMimeData* mime) const;
 
@@ -91,6 +95,14 @@ private:
     std::vector<std::string> drivesShown_, dirsShown_;
     int dirDepthShown_ = -1;
     bool syncing_ = false;
+    // Each focusable control with the policy the layout gave it, and the panel
+    // (Frame1, infotext) that wholly covers it when shown, if any.
+    struct FocusStop {
+        QWidget* widget;
+        Qt::FocusPolicy policy;
+        QWidget* coveredBy;
+    };
+    std::vector<FocusStop> focusStops_;
     std::function<void(const std::string&)> fileOpener_;
 };
 
