@@ -3,6 +3,7 @@
 #include "core/Random.h"
 #include "core/ThrowEngine.h"
 #include "import/ImportPanel.h"
+#include "report/CsvText.h"
 #include "report/Png.h"
 #include "ui/Form1.h"
 
@@ -37,33 +38,20 @@ std::string_view reason(Outcome outcome) {
     return {};
 }
 
-// The prompt's first two lines, and the rest as the third: a header field that
-// holds a line break of its own keeps it, and nothing is lost.
-std::array<std::string, 3> headerLines(std::string_view prompt) {
-    std::array<std::string, 3> lines;
-    for (size_t i = 0; i < 2; ++i) {
-        const size_t end = prompt.find('\r');
-        lines[i] = prompt.substr(0, end);
-        if (end == std::string_view::npos) return lines;
-        prompt.remove_prefix(end + 1);
-    }
-    lines[2] = prompt;
-    return lines;
-}
-
 }  // namespace
 
 Answer HeadlessPlatform::askYesNo(const std::string&, const std::string&) { return Answer::No; }
 Answer HeadlessPlatform::askYesNoCancel(const std::string&, const std::string&) { return Answer::Cancel; }
 void HeadlessPlatform::inform(const std::string& message, const std::string&) { messages.push_back(message); }
 
-FileReport replayPermanence(const std::string& path, bool withChart) {
+FileReport replayPermanence(const std::string& path, bool withChart, ListBudget* budget) {
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
     // Without a picture to write, the chart is not drawn: it shows in no value.
     Form1 form(platform, random, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
     ImportPanel panel(form.controls(), form.state(), platform, disk);
+    if (budget) panel.shareListMemory(*budget);
     form.Form_Load();
     Controls& c = form.controls();
 
@@ -77,7 +65,7 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
         return report;
     }
     const std::string imported = c.text.text;
-    report.header = headerLines(imported);
+    for (size_t k = 0; k < report.header.size(); ++k) report.header[k] = headerText(panel.header()[k]);
 
     c.Option1.select(kModeRun);
     c.okstart.click();
@@ -94,6 +82,8 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
     }
     for (const std::string& m : platform.messages) appendNote(report.note, m);
     if (withChart) report.chartPng = encodePng(c.blatt.pixels(), TendencyChart::kWidth, TendencyChart::kHeight);
+    // The list goes before the panel gives its memory back to the budget.
+    std::vector<int32_t>().swap(form.state().perm);
     return report;
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/Platform.h"
 #include "import/FileSystem.h"
+#include "import/ListBudget.h"
 #include "import/LocalFileSystem.h"
 #include "import/Permanence.h"
 
@@ -22,7 +23,7 @@ inline constexpr std::array<std::string_view, 9> kReportLabels{
 
 struct FileReport {
     PermanenceRead::Outcome outcome = PermanenceRead::Outcome::Unreadable;
-    // The three header lines as the prompt shows them after the import.
+    // The three header fields as the import read them, decoded (see headerText).
     std::array<std::string, 3> header;
     // The texts of kReportLabels after the run, empty where a label shows nothing.
     std::array<std::string, kReportLabels.size()> values;
@@ -69,7 +70,8 @@ private:
     LocalFileSystem disk_;
 };
 
-// path is absolute. Touches nothing shared, so files can be replayed side by side.
-FileReport replayPermanence(const std::string& path, bool withChart);
+// path is absolute. Touches nothing shared but the budget, which the list of
+// numbers takes its memory from when one is given, so files can be replayed side by side.
+FileReport replayPermanence(const std::string& path, bool withChart, ListBudget* budget = nullptr);
 
 }  // namespace kalvor

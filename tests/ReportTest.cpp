@@ -15,6 +15,7 @@
 
 #include "import/ImportPanel.h"
 #include "import/LocalFileSystem.h"
+#include "report/ChartFile.h"
 #include "report/Csv.h"
 #include "report/Report.h"
 #include "tests/Fakes.h"
@@ -130,26 +131,32 @@ TEST_F(Report, LinesAndPicturesAgreeWithTheWindow) {
     ASSERT_EQ(got.size(), 6u) << run.out;
     EXPECT_EQ(got[0],
               "Datei,Kopfzeile 1,Kopfzeile 2,Kopfzeile 3,Anzahl akut,Rot,Schwarz,Fläche Rot,Fläche Schwarz,"
-              ">- Abweichung,>+ Abweichung,0-Linie berührt,Akut bei,Meldung");
+              ">- Abweichung,>+ Abweichung,0-Linie berührt,Akut bei,Meldung,Diagramm");
 
     // In the order of the arguments; the directory in the file list's order.
-    const std::vector<std::pair<fs::path, std::string>> expected{
-        {kExamples / tisch2, "hamburg_2026-11-29_tisch2.png"},
-        {kExamples / "hamburg_2026-11-27_tisch1.txt", "hamburg_2026-11-27_tisch1.png"},
-        {kExamples / "hamburg_2026-11-28_tisch3.txt", "hamburg_2026-11-28_tisch3.png"},
-        {kExamples / tisch2, "hamburg_2026-11-29_tisch2-2.png"},
-        {dir / "other" / tisch2, "hamburg_2026-11-29_tisch2-3.png"},
+    const std::vector<fs::path> expected{
+        kExamples / tisch2,
+        kExamples / "hamburg_2026-11-27_tisch1.txt",
+        kExamples / "hamburg_2026-11-28_tisch3.txt",
+        kExamples / tisch2,
+        dir / "other" / tisch2,
     };
     for (size_t i = 0; i < expected.size(); ++i) {
-        const auto& [file, picture] = expected[i];
+        const fs::path& file = expected[i];
         SCOPED_TRACE(file.string());
         const WindowResult window = replayInWindow(file);
+        const fs::path picture = dir / "charts" / chartName(file.string());
         std::string line = file.string();
         for (const std::string& field : window.fields) line += "," + field;
-        line += ",";  // nothing to note
+        line += ",," + picture.string();  // nothing to note
         EXPECT_EQ(got[i + 1], line);
-        EXPECT_TRUE(decodePng(dir / "charts" / picture) == window.chart) << picture;
+        EXPECT_TRUE(decodePng(picture) == window.chart) << picture;
     }
+    // One picture a file, named after the file alone.
+    EXPECT_NE(chartName((kExamples / tisch2).string()), chartName((dir / "other" / tisch2).string()));
+    EXPECT_EQ(std::count_if(fs::directory_iterator(dir / "charts"), fs::directory_iterator(),
+                            [](const fs::directory_entry& e) { return e.path().extension() == ".png"; }),
+              4);
 }
 
 TEST_F(Report, RefusedFilesGetTheirReasonAndTheOthersGoOn) {
@@ -164,11 +171,11 @@ TEST_F(Report, RefusedFilesGetTheirReasonAndTheOthersGoOn) {
     const std::vector<std::string> got = lines(run.out);
     ASSERT_EQ(got.size(), 5u) << run.out;
     const std::string d = dir.string() + "/";
-    EXPECT_EQ(got[1], d + "brief.txt,,,,,,,,,,,,,keine Permanenz");
+    EXPECT_EQ(got[1], d + "brief.txt,,,,,,,,,,,,,keine Permanenz,");
     // A red 5, then a black 17 back onto the zero line.
-    EXPECT_EQ(got[2], d + "leer.txt,,,,,,,,,,,,,leer");
-    EXPECT_EQ(got[3], d + "saal.txt,\"Spielbank Hamburg, Saal 2\",\"Tisch \"\"Nord\"\"\",Montag,2,1,1,1,0,1,0,1,0,");
-    EXPECT_EQ(got[4], missing + ",,,,,,,,,,,,,nicht lesbar: Die Datei konnte nicht gelesen werden.");
+    EXPECT_EQ(got[2], d + "leer.txt,,,,,,,,,,,,,leer,");
+    EXPECT_EQ(got[3], d + "saal.txt,\"Spielbank Hamburg, Saal 2\",\"Tisch \"\"Nord\"\"\",Montag,2,1,1,1,0,1,0,1,0,,");
+    EXPECT_EQ(got[4], missing + ",,,,,,,,,,,,,nicht lesbar: Die Datei konnte nicht gelesen werden.,");
 
     std::string field;
     appendCsvField(field, "a\rb\nc");
