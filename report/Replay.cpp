@@ -1,11 +1,10 @@
 #include "report/Replay.h"
 
+#include "app/Window.h"
 #include "core/Random.h"
 #include "core/ThrowEngine.h"
-#include "import/ImportPanel.h"
 #include "report/CsvText.h"
 #include "report/Png.h"
-#include "ui/Form1.h"
 
 namespace kalvor {
 namespace {
@@ -48,15 +47,14 @@ FileReport replayPermanence(const std::string& path, bool withChart, ListBudget*
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
+    NoPrinter printer;
     // Without a picture to write, the chart is not drawn: it shows in no value.
-    Form1 form(platform, random, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
-    ImportPanel panel(form.controls(), form.state(), platform, disk);
-    if (budget) panel.shareListMemory(*budget);
-    form.Form_Load();
-    Controls& c = form.controls();
+    Window window({platform, random, disk, printer}, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
+    if (budget) window.panel().shareListMemory(*budget);
+    Controls& c = window.controls();
 
     FileReport report;
-    report.outcome = panel.importFile(path);
+    report.outcome = window.panel().importFile(path);
     if (report.refused()) {
         std::string messages;
         for (const std::string& m : platform.messages) appendNote(messages, m);
@@ -65,7 +63,7 @@ FileReport replayPermanence(const std::string& path, bool withChart, ListBudget*
         return report;
     }
     const std::string imported = c.text.text;
-    for (size_t k = 0; k < report.header.size(); ++k) report.header[k] = headerText(panel.header()[k]);
+    for (size_t k = 0; k < report.header.size(); ++k) report.header[k] = headerText(window.panel().header()[k]);
 
     c.Option1.select(kModeRun);
     c.okstart.click();
@@ -83,7 +81,7 @@ FileReport replayPermanence(const std::string& path, bool withChart, ListBudget*
     for (const std::string& m : platform.messages) appendNote(report.note, m);
     if (withChart) report.chartPng = encodePng(c.blatt.pixels(), TendencyChart::kWidth, TendencyChart::kHeight);
     // The list goes before the panel gives its memory back to the budget.
-    std::vector<int32_t>().swap(form.state().perm);
+    std::vector<int32_t>().swap(window.state().perm);
     return report;
 }
 

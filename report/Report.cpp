@@ -10,6 +10,7 @@
 #include <string_view>
 #include <thread>
 
+#include "app/CommandLine.h"
 #include "import/ListBudget.h"
 #include "report/ChartFile.h"
 #include "report/Csv.h"
@@ -18,7 +19,7 @@
 #include "report/Progress.h"
 #include "report/Replay.h"
 #include "report/Targets.h"
-#include "ui/LayoutTable.h"
+#include "app/LayoutTable.h"
 
 namespace kalvor {
 namespace {
@@ -48,7 +49,6 @@ constexpr std::string_view kHelp =
 
 constexpr unsigned kMostJobs = 256;
 
-constexpr std::string_view kVersion = "kalvor1-report (Kalvor 1) " KALVOR_VERSION "\n";
 
 // A report's line: the replay, and where its picture went.
 struct Line {
@@ -205,7 +205,7 @@ int reportMain(std::span<const std::string> arguments, std::ostream& out, std::o
             write(out, kHelp);
             return out.flush() ? kAllRead : kOutputError;
         } else if (a == "--version") {
-            write(out, kVersion);
+            write(out, "kalvor1-report (Kalvor 1) " + std::string(programVersion()) + "\n");
             return out.flush() ? kAllRead : kOutputError;
         } else if (a == "--chart" || a.starts_with("--chart=")) {
             std::string dir = a.size() > 7 ? a.substr(8) : (i + 1 < arguments.size() ? arguments[++i] : "");

@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "import/FileSystem.h"
-#include "import/ImportPanel.h"
+#include "app/ImportPanel.h"
 
 namespace kalvor {
 namespace {

@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "core/ThrowEngine.h"
-#include "tests/Fakes.h"
-#include "ui/Form1.h"
+#include "tests/support/TestWindow.h"
 
 using namespace kalvor;
-using kalvor::testing::FakePlatform;
-using kalvor::testing::NumberSequence;
+using kalvor::testing::TestWindow;
 
 namespace {
 
@@ -16,17 +14,16 @@ const std::string kEnd = std::string("\r") + std::string(kEndLine);
 
 class Engine : public ::testing::Test {
 protected:
-    Engine() { form.Form_Load(); }
     void throws(const std::string& count) { c.textanzahl.setText(count); }
     void feed(int n, int times) {
         for (int i = 0; i < times; ++i) numbers.push(n);
     }
 
-    FakePlatform platform;
-    NumberSequence numbers;
-    Form1 form{platform, numbers};
-    Controls& c = form.controls();
-    SeriesState& s = form.state();
+    TestWindow w;
+    kalvor::testing::NumberSequence& numbers = w.numbers;
+    kalvor::testing::FakePlatform& platform = w.platform;
+    Controls& c = w.controls();
+    SeriesState& s = w.state();
 };
 
 }  // namespace
@@ -155,14 +152,11 @@ TEST_F(Engine, HaltBeyondTheEndShowsTheEndLineInTheSameClick) {
 TEST(EnginePasses, ColoursInOneDurchlaufAndInSingleSteps) {
     // All black would leave the area; alternate red and black so every throw plots near x 100.
     const auto run = [](bool single) {
-        FakePlatform platform;
-        NumberSequence numbers;
+        TestWindow form;
         for (int i = 0; i < 400; ++i) {
-            numbers.push(1);
-            numbers.push(2);
+            form.numbers.push(1);
+            form.numbers.push(2);
         }
-        Form1 form(platform, numbers);
-        form.Form_Load();
         Controls& c = form.controls();
         c.textanzahl.setText("800");
         if (!single) c.Option1.select(1);
@@ -283,7 +277,7 @@ TEST_F(Engine, CountersStopAtTheirLimitWithoutAFalseValue) {
     EXPECT_EQ(c.okstart.caption, "Start");
 
     // The position at its 16-bit edge.
-    form.okabbrechen_Click();
+    w.form().okabbrechen_Click();
     throws("5");
     s.spalte = 32766;
     numbers = {0, 2};

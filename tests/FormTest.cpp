@@ -5,33 +5,31 @@
 #include <algorithm>
 
 #include "core/ThrowEngine.h"
-#include "tests/Fakes.h"
-#include "ui/Form1.h"
+#include "tests/support/TestWindow.h"
 
 using namespace kalvor;
-using kalvor::testing::FakePlatform;
-using kalvor::testing::NumberSequence;
+using kalvor::testing::TestWindow;
 
 namespace {
 
-class Window : public ::testing::Test {
+class Handlers : public ::testing::Test {
 protected:
-    Window() { form.Form_Load(); }
     // Types text into a box one key at a time, as the user does.
     void type(TextBox& box, const std::string& keys) {
         for (char k : keys) box.setText(box.text() + k);
     }
 
-    FakePlatform platform;
-    NumberSequence numbers;
-    Form1 form{platform, numbers};
-    Controls& c = form.controls();
-    SeriesState& s = form.state();
+    TestWindow w;
+    kalvor::testing::FakePlatform& platform = w.platform;
+    kalvor::testing::NumberSequence& numbers = w.numbers;
+    Form1& form = w.form();
+    Controls& c = w.controls();
+    SeriesState& s = w.state();
 };
 
 }  // namespace
 
-TEST_F(Window, StandardPromptAtLoad) {
+TEST_F(Handlers, StandardPromptAtLoad) {
     EXPECT_EQ(c.text.text, standardPrompt());
     const auto characters = std::count_if(c.text.text.begin(), c.text.text.end(),
                                           [](char b) { return (static_cast<unsigned char>(b) & 0xC0) != 0x80; });
@@ -41,7 +39,7 @@ TEST_F(Window, StandardPromptAtLoad) {
     EXPECT_FALSE(c.okstart.enabled);
 }
 
-TEST_F(Window, FirstCharactersThatAreNotAPositiveNumberEmptyTheBox) {
+TEST_F(Handlers, FirstCharactersThatAreNotAPositiveNumberEmptyTheBox) {
     s.anzahl = 7;
     for (const char* key : {"0", "-", ".", " ", "x"}) {
         type(c.textanzahl, key);
@@ -62,7 +60,7 @@ TEST_F(Window, FirstCharactersThatAreNotAPositiveNumberEmptyTheBox) {
     EXPECT_TRUE(c.okstart.enabled);
 }
 
-TEST_F(Window, PartlyNumericTextStaysForCorrectingButIsNotTaken) {
+TEST_F(Handlers, PartlyNumericTextStaysForCorrectingButIsNotTaken) {
     c.textanzahl.setText("40");
     for (const char* text : {"12abc", "1 2", "1e999", "40,5"}) {
         c.textanzahl.setText(text);
@@ -80,7 +78,7 @@ TEST_F(Window, PartlyNumericTextStaysForCorrectingButIsNotTaken) {
     EXPECT_EQ(c.haltbei.text(), "30x");
 }
 
-TEST_F(Window, ChangingTheNumberBetweenTwoWeiterClicks) {
+TEST_F(Handlers, ChangingTheNumberBetweenTwoWeiterClicks) {
     c.textanzahl.setText("10");
     c.okstart.click();
     c.textanzahl.setText("");
@@ -94,7 +92,7 @@ TEST_F(Window, ChangingTheNumberBetweenTwoWeiterClicks) {
     EXPECT_FALSE(c.okstart.enabled);
 }
 
-TEST_F(Window, HaltBoxAcrossModeChanges) {
+TEST_F(Handlers, HaltBoxAcrossModeChanges) {
     EXPECT_FALSE(c.haltbei.enabled);
     EXPECT_EQ(c.haltbei.backColour, 0x00E0E0E0u);
     c.Option1.select(2);
@@ -115,7 +113,7 @@ TEST_F(Window, HaltBoxAcrossModeChanges) {
     EXPECT_EQ(s.haltwurf, 50);
 }
 
-TEST_F(Window, AbbruchNoChangesNothingYesResetsTheSeries) {
+TEST_F(Handlers, AbbruchNoChangesNothingYesResetsTheSeries) {
     c.Option1.select(2);
     c.haltbei.setText("3");
     c.textanzahl.setText("10");
@@ -157,7 +155,7 @@ TEST_F(Window, AbbruchNoChangesNothingYesResetsTheSeries) {
     EXPECT_EQ(s.zeile, 2);
 }
 
-TEST_F(Window, EndeAsksAndQuitsOnlyOnYes) {
+TEST_F(Handlers, EndeAsksAndQuitsOnlyOnYes) {
     platform.answer = Answer::No;
     c.okende.click();
     EXPECT_EQ(platform.quits, 0);
@@ -167,7 +165,7 @@ TEST_F(Window, EndeAsksAndQuitsOnlyOnYes) {
     EXPECT_EQ(platform.quits, 1);
 }
 
-TEST_F(Window, InfoToggleReadsTheFileAnewEachTime) {
+TEST_F(Handlers, InfoToggleReadsTheFileAnewEachTime) {
     c.okinfo.click();
     EXPECT_TRUE(c.infotext.visible);
     EXPECT_EQ(c.infotext.text, "Problem:\nKann die Datei Info_Kalvor1.txt nicht finden.");

@@ -6,11 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "import/ImportPanel.h"
+#include "app/ImportPanel.h"
 #include "import/Permanence.h"
-#include "tests/Fakes.h"
-#include "tests/FakeFileSystem.h"
-#include "ui/Form1.h"
+#include "tests/support/TestWindow.h"
 
 using namespace kalvor;
 using kalvor::testing::FakePlatform;
@@ -24,10 +22,7 @@ const std::string kFailure = " Import|Die Datei konnte nicht gelesen werden.";
 
 class Import : public ::testing::Test {
 protected:
-    Import() {
-        form.Form_Load();
-        c.okextern.click();
-    }
+    Import() { c.okextern.click(); }
 
     // Puts a file into /data, selects it as the user does, and presses OK.
     void importFile(const std::string& name, std::vector<std::string> versions) {
@@ -65,13 +60,12 @@ protected:
         return l;
     }
 
-    FakePlatform platform;
-    NumberSequence numbers;
-    Form1 form{platform, numbers};
-    Controls& c = form.controls();
-    SeriesState& s = form.state();
-    MemoryFileSystem files;
-    ImportPanel panel{c, s, platform, files};
+    kalvor::testing::TestWindow w;
+    FakePlatform& platform = w.platform;
+    Controls& c = w.controls();
+    SeriesState& s = w.state();
+    MemoryFileSystem& files = w.disk;
+    ImportPanel& panel = w.panel();
 };
 
 }  // namespace

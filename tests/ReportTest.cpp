@@ -20,17 +20,16 @@
 #include <thread>
 #include <vector>
 
+#include "app/ImportPanel.h"
 #include "core/TextEncoding.h"
-#include "import/ImportPanel.h"
 #include "import/ListBudget.h"
 #include "import/LocalFileSystem.h"
 #include "report/ChartFile.h"
 #include "report/Csv.h"
 #include "report/OrderedWriter.h"
 #include "report/Report.h"
-#include "tests/FakeFileSystem.h"
-#include "tests/Fakes.h"
-#include "ui/Form1.h"
+#include "tests/support/FakeFileSystem.h"
+#include "tests/support/TestWindow.h"
 
 using namespace kalvor;
 namespace fs = std::filesystem;
@@ -57,12 +56,9 @@ struct WindowResult {
 
 // The user's way: "Import", the file clicked in the list, "OK", "Durchlauf", "Start".
 WindowResult replayInWindow(const fs::path& file) {
-    kalvor::testing::FakePlatform platform;
-    kalvor::testing::NumberSequence numbers;
-    Form1 form(platform, numbers);
     DiskFrom disk(file.parent_path());
-    ImportPanel panel(form.controls(), form.state(), platform, disk);
-    form.Form_Load();
+    NoPrinter printer;
+    kalvor::testing::TestWindow form(disk, printer);
     Controls& c = form.controls();
     c.okextern.click();
     const auto it = std::find(c.File1.items.begin(), c.File1.items.end(), file.filename().string());

@@ -6,9 +6,8 @@ namespace kalvor {
 
 // "Copy" takes the picture from the window once it stands.
 Program::Program() : printer_([this] { return view_ ? view_->grab().toImage() : QImage(); }) {
-    form_.Form_Load();
-    view_ = std::make_unique<Form1View>(form_);
-    view_->setFileOpener([this](const std::string& path) { panel_.importFile(path); });
+    view_ = std::make_unique<Form1View>(window_.form());
+    view_->setFileOpener([this](const std::string& path) { window_.panel().importFile(path); });
     printer_.setDialogParent(view_.get());
     platform_.setWindow(view_.get());
 }

@@ -9,7 +9,7 @@
 
 #include <utility>
 
-#include "core/RegularFile.h"
+#include "import/RegularFile.h"
 
 namespace kalvor {
 

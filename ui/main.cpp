@@ -9,9 +9,9 @@
 #include <system_error>
 #include <vector>
 
+#include "app/CommandLine.h"
+#include "app/Form1.h"
 #include "import/StandardDescriptors.h"
-#include "ui/CommandLine.h"
-#include "ui/Form1.h"
 #include "ui/Program.h"
 #include "ui/QtPlatform.h"
 

@@ -1,4 +1,4 @@
-#include "print/qt/QtPrinter.h"
+#include "ui/QtPrinter.h"
 
 #include <QDate>
 #include <QFontDatabase>

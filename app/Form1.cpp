@@ -1,4 +1,4 @@
-#include "ui/Form1.h"
+#include "app/Form1.h"
 
 #include "core/NumberText.h"
 #include "core/TextEncoding.h"
@@ -8,8 +8,8 @@ namespace kalvor {
 
 std::string infoFilePath(Platform& platform) { return platform.programDirectory() + "/" + std::string(kInfoFileName); }
 
-Form1::Form1(Platform& platform, RandomPort& random, ChartRaster chart)
-    : platform_(platform), random_(random), controls_(chart) {
+Form1::Form1(Controls& controls, SeriesState& state, Platform& platform, RandomPort& random)
+    : controls_(controls), state_(state), platform_(platform), random_(random) {
     Controls& c = controls_;
     c.textanzahl.onChange = [this] { textanzahl_Change(); };
     c.haltbei.onChange = [this] { haltbei_Change(); };
@@ -18,6 +18,14 @@ Form1::Form1(Platform& platform, RandomPort& random, ChartRaster chart)
     c.okabbrechen.onClick = [this] { okabbrechen_Click(); };
     c.okende.onClick = [this] { okende_Click(); };
     c.okinfo.onClick = [this] { okinfo_Click(); };
+}
+
+Form1::~Form1() {
+    Controls& c = controls_;
+    c.textanzahl.onChange = nullptr;
+    c.haltbei.onChange = nullptr;
+    c.Option1.onClick = nullptr;
+    for (CommandButton* b : {&c.okstart, &c.okabbrechen, &c.okende, &c.okinfo}) b->onClick = nullptr;
 }
 
 void Form1::Form_Load() {
