@@ -65,7 +65,7 @@ void Form1::haltbei_Change() {
 
 void Form1::Option1_Click(int /*index*/) {
     TextBox& box = controls_.haltbei;
-    if (controls_.Option1.isSelected(2)) {
+    if (controls_.Option1.isSelected(Mode::HaltBeiWurf)) {
         box.backColour = 0x00FFFFFF;
         box.enabled = true;
     } else {
@@ -75,16 +75,14 @@ void Form1::Option1_Click(int /*index*/) {
     }
 }
 
-void Form1::okstart_Click() { kalvor::okstart_Click(state_, controls_, random_); }
+void Form1::okstart_Click() { runThrows(state_, controls_, random_); }
 
 void Form1::okabbrechen_Click() {
     if (platform_.askYesNo(std::string(kAbbruchMessage), std::string(kAbbruchTitle)) != Answer::Yes) return;
     Controls& c = controls_;
     c.blatt.clear(kChartBackground);
     state_.reset();
-    for (Label* l : {&c.lfrot, &c.lfschwarz, &c.lakut, &c.lzahl, &c.lrot, &c.lschwarz, &c.ltief,
-                     &c.lhoch, &c.ltouch, &c.lende})
-        l->text.clear();
+    for (size_t i = 0; i < kResultLabelCount; ++i) c.result(static_cast<ResultLabel>(i)).text.clear();
     c.okextern.enabled = true;
     c.okstart.caption = "Start";
     c.okstart.enabled = false;

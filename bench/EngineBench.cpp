@@ -40,7 +40,7 @@ void Engine(benchmark::State& st) {
     for (auto _ : st) {
         st.PauseTiming();
         kalvor::Window form({platform, random, disk, printer});
-        form.controls().Option1.select(1);
+        form.controls().Option1.select(kalvor::Mode::Durchlauf);
         form.controls().textanzahl.setText(std::to_string(kThrows));
         st.ResumeTiming();
         form.controls().okstart.click();

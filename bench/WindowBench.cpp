@@ -104,7 +104,7 @@ void WindowRun(benchmark::State& st) {
     for (auto _ : st) {
         st.PauseTiming();
         c.okabbrechen.click();  // a fresh series: the quiet port says Yes
-        c.Option1.select(1);
+        c.Option1.select(kalvor::Mode::Durchlauf);
         c.textanzahl.setText(std::to_string(kThrows));
         program.view->sync();
         program.view->repaint();

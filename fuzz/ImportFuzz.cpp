@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Replay past the end of the list: the series stops at its last element.
     if (!controls.okstart.enabled) return 0;  // nothing to replay
     state.anzahl = state.zeilen + 100;
-    controls.Option1.select(1);
+    controls.Option1.select(kalvor::Mode::Durchlauf);
     controls.okstart.click();
     if (state.akut > state.zeilen + 20 || controls.okstart.enabled) __builtin_trap();
     return 0;

@@ -11,8 +11,6 @@ namespace {
 
 using Outcome = PermanenceRead::Outcome;
 
-constexpr int kModeRun = 1;  // "Durchlauf"
-
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
@@ -65,7 +63,7 @@ FileReport replayPermanence(const std::string& path, bool withChart, ListBudget*
     const std::string imported = c.text.text;
     for (size_t k = 0; k < report.header.size(); ++k) report.header[k] = headerText(window.panel().header()[k]);
 
-    c.Option1.select(kModeRun);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
 
     for (size_t i = 0; i < kReportLabels.size(); ++i) report.values[i] = c.label(kReportLabels[i])->text;

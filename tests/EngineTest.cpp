@@ -69,7 +69,7 @@ TEST_F(Engine, ZeroLeavesAnEmptyRowAndNoStatistics) {
 
 TEST_F(Engine, ReturnToTheZeroLineTouchesIt) {
     throws("10");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     numbers = {1, 2};
     throws("2");
     c.okstart.click();
@@ -83,7 +83,7 @@ TEST_F(Engine, ReturnToTheZeroLineTouchesIt) {
 
 TEST_F(Engine, DurchlaufEndsWithTheEndLineAndFractionalCountRoundsUp) {
     throws("10.5");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
     EXPECT_EQ(s.akut, 11);
     EXPECT_EQ(c.text.text, std::string(kComputerPrompt) + kEnd);
@@ -107,11 +107,11 @@ TEST_F(Engine, EinzelschrittNeedsOneMoreClickForTheEndLine) {
 
 TEST_F(Engine, HaltBeiWurfPausesThenSwitchesToDurchlauf) {
     throws("100");
-    c.Option1.select(2);
+    c.Option1.select(Mode::HaltBeiWurf);
     c.haltbei.setText("50");
     c.okstart.click();
     EXPECT_EQ(s.akut, 50);
-    EXPECT_TRUE(c.Option1.isSelected(1));
+    EXPECT_TRUE(c.Option1.isSelected(Mode::Durchlauf));
     EXPECT_EQ(c.haltbei.text(), "");
     EXPECT_FALSE(c.haltbei.enabled);
     EXPECT_EQ(c.haltbei.backColour, 0x00C0C0C0u);
@@ -126,14 +126,14 @@ TEST_F(Engine, HaltAtOrBelowTheCurrentThrowMakesOneThrow) {
     c.okstart.click();
     c.okstart.click();
     c.okstart.click();
-    c.Option1.select(2);
+    c.Option1.select(Mode::HaltBeiWurf);
     c.haltbei.setText("2");
     c.okstart.click();
     EXPECT_EQ(s.akut, 4);
-    EXPECT_TRUE(c.Option1.isSelected(1));
+    EXPECT_TRUE(c.Option1.isSelected(Mode::Durchlauf));
 
     // Halt 0: the box refuses it, haltwurf stays 2, still one throw.
-    c.Option1.select(2);
+    c.Option1.select(Mode::HaltBeiWurf);
     c.haltbei.setText("0");
     c.okstart.click();
     EXPECT_EQ(s.akut, 5);
@@ -141,12 +141,12 @@ TEST_F(Engine, HaltAtOrBelowTheCurrentThrowMakesOneThrow) {
 
 TEST_F(Engine, HaltBeyondTheEndShowsTheEndLineInTheSameClick) {
     throws("5");
-    c.Option1.select(2);
+    c.Option1.select(Mode::HaltBeiWurf);
     c.haltbei.setText("9");
     c.okstart.click();
     EXPECT_EQ(s.akut, 5);
     EXPECT_EQ(c.text.text, std::string(kComputerPrompt) + kEnd);
-    EXPECT_TRUE(c.Option1.isSelected(2));
+    EXPECT_TRUE(c.Option1.isSelected(Mode::HaltBeiWurf));
 }
 
 TEST(EnginePasses, ColoursInOneDurchlaufAndInSingleSteps) {
@@ -159,7 +159,7 @@ TEST(EnginePasses, ColoursInOneDurchlaufAndInSingleSteps) {
         }
         Controls& c = form.controls();
         c.textanzahl.setText("800");
-        if (!single) c.Option1.select(1);
+        if (!single) c.Option1.select(Mode::Durchlauf);
         for (int i = 0; i < (single ? 800 : 1); ++i) c.okstart.click();
         EXPECT_EQ(form.state().akut, 800);
         EXPECT_EQ(form.state().durchgang, 4);
@@ -172,7 +172,7 @@ TEST(EnginePasses, ColoursInOneDurchlaufAndInSingleSteps) {
 
 TEST_F(Engine, PassesWrapEvery200Throws) {
     throws("401");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     for (int i = 0; i < 401; ++i) numbers.push(i == 200 ? 2 : i == 400 ? 2 : 0);
     c.okstart.click();
     EXPECT_EQ(s.zeile, 2);
@@ -184,7 +184,7 @@ TEST_F(Engine, PassesWrapEvery200Throws) {
 
 TEST_F(Engine, ContinuingAFinishedSeriesAfterALargerNumber) {
     throws("3");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     numbers = {1, 1, 1, 2};
     c.okstart.click();
     throws("4");
@@ -228,14 +228,14 @@ TEST_F(Engine, NumbersOffTheWheelPlayWithoutColour) {
     s.permPresent = true;
     s.extern_ = 1;
     throws("4");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
     EXPECT_EQ(s.akut, 4);
     EXPECT_EQ(c.lrot.text, "1");
     EXPECT_EQ(c.lschwarz.text, "");
     EXPECT_EQ(s.spalte, 98);
     EXPECT_EQ(s.beruehrung, 3);
-    c.Option1.select(0);
+    c.Option1.select(Mode::Einzelschritt);
     s.perm[4] = 70000;
     throws("5");
     s.akut = 3;
@@ -250,7 +250,7 @@ TEST_F(Engine, ThrowBeyondTheImportedListEndsTheSeries) {
     s.permPresent = true;
     s.extern_ = 1;
     throws("100");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
     EXPECT_EQ(s.akut, 2);  // the margin is no part of the permanence
     EXPECT_EQ(c.lzahl.text, "17");
@@ -262,7 +262,7 @@ TEST_F(Engine, ThrowBeyondTheImportedListEndsTheSeries) {
 
 TEST_F(Engine, CountersStopAtTheirLimitWithoutAFalseValue) {
     throws("100");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     s.spalte = 102;
     s.hoch = 102;
     s.zschwarz = 32766;

@@ -263,7 +263,7 @@ TEST(Examples, ImportAndReplay) {
             if (!line.empty() && line[0] >= '0' && line[0] <= '9') last = line;
         while (!last.empty() && last.back() == '\r') last.pop_back();
 
-        c.Option1.select(1);
+        c.Option1.select(Mode::Durchlauf);
         c.okstart.click();
         EXPECT_EQ(c.lakut.text, std::to_string(e.count));
         EXPECT_EQ(c.lzahl.text, last);

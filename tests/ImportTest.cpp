@@ -241,7 +241,7 @@ TEST_F(Import, TheRootDirectoryGetsNoSecondSeparator) {
 
 TEST_F(Import, TheImportedNumbersAreReplayed) {
     importFile("p.txt", std::string(kHeader) + "32\n15\n0\n19\n37\n");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
     EXPECT_EQ(c.lakut.text, "5");
     EXPECT_EQ(c.lzahl.text, "37");

@@ -168,7 +168,7 @@ TEST_F(ThroughCups, NoPrintSystemMeansAMessageAndNothingPrinted) {
     click("okcopy");
     ASSERT_EQ(answers.seen.size(), 4u);
     EXPECT_EQ(answers.seen[1].title, QStringLiteral(" Ausdruck Brisel1"));
-    EXPECT_EQ(answers.seen[1].text, QString::fromUtf8(kNoPrinterMessage.data(), static_cast<qsizetype>(kNoPrinterMessage.size())));
+    EXPECT_EQ(answers.seen[1].text, qs(kNoPrinterMessage));
     EXPECT_EQ(answers.seen[1].icon, QMessageBox::Warning);
     EXPECT_EQ(answers.seen[3].title, QStringLiteral(" Ausdruck Kalvor1"));
     EXPECT_EQ(s.zeichen, "z");

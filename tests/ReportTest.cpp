@@ -70,7 +70,7 @@ WindowResult replayInWindow(const fs::path& file) {
     std::istringstream prompt(c.text.text);
     for (std::string line; std::getline(prompt, line, '\r');) result.fields.push_back(line);
     EXPECT_EQ(result.fields.size(), 3u);
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
     for (const Label* l : {&c.lakut, &c.lrot, &c.lschwarz, &c.lfrot, &c.lfschwarz, &c.ltief, &c.lhoch, &c.ltouch,
                            &c.lende})

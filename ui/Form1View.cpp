@@ -39,8 +39,6 @@ namespace kalvor {
 
 namespace {
 
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 QColor toQColor(Colour c) {
     return QColor(redOf(c), greenOf(c), blueOf(c));
 }

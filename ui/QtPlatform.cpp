@@ -15,7 +15,6 @@ namespace kalvor {
 
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 Answer ask(QWidget* parent, const std::string& message, const std::string& title,
            QMessageBox::StandardButtons buttons) {
