@@ -168,7 +168,7 @@ PermanenceRead::Outcome ImportPanel::importFile(const std::string& path) {
 PermanenceRead::Outcome ImportPanel::importPath(const std::string& path) {
     Controls& c = controls_;
     state_.zeilen = 0;
-    PermanenceRead file = readPermanence(files_, path);
+    PermanenceRead file = budget_ ? readPermanence(files_, path, *budget_) : readPermanence(files_, path);
     switch (file.outcome) {
         case PermanenceRead::Outcome::Empty:
         case PermanenceRead::Outcome::NotPermanence:
@@ -190,6 +190,8 @@ PermanenceRead::Outcome ImportPanel::importPath(const std::string& path) {
     c.textanzahl.setText(numberToText(state_.zeilen));
     state_.extern_ = 1;
     state_.perm = std::move(file.numbers);
+    listMemory_ = std::move(file.memory);
+    header_ = std::move(file.header);
     state_.permPresent = true;
     c.Frame1.visible = false;
     c.okextern.enabled = false;

@@ -56,6 +56,11 @@ public:
     // does, with the same messages and refusals. path is absolute.
     PermanenceRead::Outcome importFile(const std::string& path);
 
+    // Lists read from now on take their memory from budget, shared with other imports.
+    void shareListMemory(ListBudget& budget) { budget_ = &budget; }
+    // The header fields of the last file read, as the reader gave them.
+    const std::array<Field, 3>& header() const { return header_; }
+
 private:
     // The import behind "OK" for the file at path; what the reader found.
     PermanenceRead::Outcome importPath(const std::string& path);
@@ -75,6 +80,9 @@ private:
         std::vector<std::string> files;
     };
     std::optional<Listed> justListed_;
+    ListBudget* budget_ = nullptr;
+    ListBudget::Reservation listMemory_;  // the current list's share of budget_
+    std::array<Field, 3> header_;
 };
 
 }  // namespace kalvor

@@ -1,7 +1,5 @@
 #include "import/Permanence.h"
 
-#include <unistd.h>
-
 #include <limits>
 #include <new>
 
@@ -36,6 +34,8 @@ std::optional<Header> readHeader(FieldReader& reader) {
     return header;
 }
 
+PermanenceRead readList(FileSystem& files, const std::string& path, std::size_t room, ListBudget* budget);
+
 }  // namespace
 
 FieldKind classifyField(std::string_view field) {
@@ -46,14 +46,19 @@ FieldKind classifyField(std::string_view field) {
 
 bool isPermanenceHeader(std::string_view firstField) { return firstField.starts_with(kIdentification); }
 
-std::size_t listRoom() {
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return std::numeric_limits<std::size_t>::max();
-    return static_cast<std::size_t>(pages) / 2 * static_cast<std::size_t>(pageSize) / sizeof(int32_t);
-}
+std::size_t listRoom() { return usableMemory() / 2 / sizeof(int32_t); }
 
 PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::size_t room) {
+    return readList(files, path, room, nullptr);
+}
+
+PermanenceRead readPermanence(FileSystem& files, const std::string& path, ListBudget& budget) {
+    return readList(files, path, budget.bytes() / sizeof(int32_t), &budget);
+}
+
+namespace {
+
+PermanenceRead readList(FileSystem& files, const std::string& path, std::size_t room, ListBudget* budget) {
     PermanenceRead result;
     Header header;
     // The list and its margin, element 0 included.
@@ -96,6 +101,14 @@ PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::s
     // possible (a limited address space); it is this import's failure, reported as
     // such, and not the end of the program.
     std::vector<int32_t> numbers;
+    if (budget) {
+        auto share = budget->reserve((result.count + kPermMargin + 1) * sizeof(int32_t));
+        if (!share) {
+            result.outcome = Outcome::TooLarge;
+            return result;
+        }
+        result.memory = std::move(*share);
+    }
     try {
         numbers.assign(result.count + kPermMargin + 1, 0);
     } catch (const std::bad_alloc&) {
@@ -131,4 +144,5 @@ PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::s
     return result;
 }
 
+}  // namespace
 }  // namespace kalvor

@@ -12,6 +12,7 @@
 #include "core/SeriesState.h"
 #include "import/FieldReader.h"
 #include "import/FileSystem.h"
+#include "import/ListBudget.h"
 
 namespace kalvor {
 
@@ -38,9 +39,12 @@ struct PermanenceRead {
     // Indices 0 to count + kPermMargin; element i is the i-th number as its throw
     // plays it (playedNumber), 1 <= i <= count; the others are 0.
     std::vector<int32_t> numbers;
+    // The list's share of a budget, when it was read with one.
+    ListBudget::Reservation memory;
 };
 
-// How many numbers a list may hold: a list may take half of the machine's memory.
+// How many numbers a list may hold: a list may take half of the memory the process
+// may use (the machine's, or a control group's limit).
 std::size_t listRoom();
 
 // Reads the file at path in two passes, counting and then filling a list allocated
@@ -48,5 +52,8 @@ std::size_t listRoom();
 // failure in either pass leaves the caller free to change nothing. A file with more
 // than room numbers is refused as soon as the count passes it.
 PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::size_t room = listRoom());
+// The same for imports side by side: the room is the whole budget, and the list, once
+// counted, waits for its share of it (kept in the result's memory).
+PermanenceRead readPermanence(FileSystem& files, const std::string& path, ListBudget& budget);
 
 }  // namespace kalvor

@@ -40,7 +40,8 @@ std::vector<std::string> ArchiveExtras::joinedLine() {
     for (std::string& v : valueTexts(joined_)) fields.push_back(std::move(v));
     const std::array<std::string, 5> p = options_.probabilities ? probabilityTexts(joined_) : std::array<std::string, 5>{};
     fields.insert(fields.end(), p.begin(), p.end());
-    fields.emplace_back();
+    fields.emplace_back();  // Meldung
+    fields.emplace_back();  // Diagramm
     return fields;
 }
 

@@ -7,6 +7,7 @@
 #include "app/Window.h"
 #include "core/Random.h"
 #include "core/ThrowEngine.h"
+#include "report/CsvText.h"
 #include "report/Png.h"
 
 namespace kalvor {
@@ -38,20 +39,6 @@ std::string_view reason(Outcome outcome) {
     return {};
 }
 
-// The prompt's first two lines, and the rest as the third: a header field that
-// holds a line break of its own keeps it, and nothing is lost.
-std::array<std::string, 3> headerLines(std::string_view prompt) {
-    std::array<std::string, 3> lines;
-    for (size_t i = 0; i < 2; ++i) {
-        const size_t end = prompt.find('\r');
-        lines[i] = prompt.substr(0, end);
-        if (end == std::string_view::npos) return lines;
-        prompt.remove_prefix(end + 1);
-    }
-    lines[2] = prompt;
-    return lines;
-}
-
 // A chart's raster is 325 kB, above malloc's threshold for mapping blocks of their
 // own: every file would map fresh pages, fault them in and unmap them again, which
 // costs more than drawing and packing the chart. Kept in the heap, the raster of
@@ -70,7 +57,7 @@ Answer HeadlessPlatform::askYesNo(const std::string&, const std::string&) { retu
 Answer HeadlessPlatform::askYesNoCancel(const std::string&, const std::string&) { return Answer::Cancel; }
 void HeadlessPlatform::inform(const std::string& message, const std::string&) { messages.push_back(message); }
 
-FileReport replayPermanence(const std::string& path, bool withChart, const ReplayExtras& extras) {
+FileReport replayPermanence(const std::string& path, bool withChart, const ReplayExtras& extras, ListBudget* budget) {
     if (withChart) keepRastersInTheHeap();
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
@@ -78,6 +65,7 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     NoPrinter printer;
     // Without a picture to write, the chart is not drawn: it shows in no value.
     Window window({platform, random, disk, printer}, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
+    if (budget) window.panel().shareListMemory(*budget);
     Controls& c = window.controls();
 
     FileReport report;
@@ -90,7 +78,7 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
         return report;
     }
     const std::string imported = c.text.text;
-    report.header = headerLines(imported);
+    for (size_t k = 0; k < report.header.size(); ++k) report.header[k] = headerText(window.panel().header()[k]);
     // Another even chance: the window's engine plays the table it finds in the record.
     if (extras.chance != EvenChance::RedBlack) window.state().farbe = sidesOf(extras.chance);
 
@@ -110,6 +98,8 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     for (const std::string& m : platform.messages) appendNote(report.note, m);
     report.walk = playedWalk(window.state(), extras.keepThrows ? &report.throws : nullptr);
     if (withChart) report.chartPng = encodePng(c.blatt.pixels(), TendencyChart::kWidth, TendencyChart::kHeight);
+    // The list goes before the panel gives its memory back to the budget.
+    std::vector<int32_t>().swap(window.state().perm);
     return report;
 }
 

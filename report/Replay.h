@@ -12,6 +12,7 @@
 #include "core/Controls.h"
 #include "core/Platform.h"
 #include "import/FileSystem.h"
+#include "import/ListBudget.h"
 #include "import/LocalFileSystem.h"
 #include "import/Permanence.h"
 #include "report/Chance.h"
@@ -25,7 +26,7 @@ inline constexpr std::span<const std::string_view, kZahl> kReportLabels{kResultL
 
 struct FileReport {
     PermanenceRead::Outcome outcome = PermanenceRead::Outcome::Unreadable;
-    // The three header lines as the prompt shows them after the import.
+    // The three header fields as the import read them, decoded (see headerText).
     std::array<std::string, 3> header;
     // The texts of kReportLabels after the run, empty where a label shows nothing.
     std::array<std::string, kReportLabels.size()> values;
@@ -82,7 +83,9 @@ struct ReplayExtras {
     bool keepThrows = false;                   // fills FileReport::throws
 };
 
-// path is absolute. Touches nothing shared, so files can be replayed side by side.
-FileReport replayPermanence(const std::string& path, bool withChart, const ReplayExtras& extras = {});
+// path is absolute. Touches nothing shared but the budget, which the list of
+// numbers takes its memory from when one is given, so files can be replayed side by side.
+FileReport replayPermanence(const std::string& path, bool withChart, const ReplayExtras& extras = {},
+                            ListBudget* budget = nullptr);
 
 }  // namespace kalvor

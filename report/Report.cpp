@@ -1,25 +1,24 @@
 #include "report/Report.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
-#include <condition_variable>
 #include <exception>
 #include <filesystem>
-#include <fstream>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <ostream>
-#include <set>
 #include <string_view>
 #include <thread>
 
 #include "app/CommandLine.h"
-#include "app/ImportPanel.h"
-#include "import/LocalFileSystem.h"
+#include "import/ListBudget.h"
+#include "report/ChartFile.h"
 #include "report/Csv.h"
+#include "report/CsvText.h"
+#include "report/OrderedWriter.h"
+#include "report/Progress.h"
 #include "report/Replay.h"
-#include "app/CommandLine.h"
+#include "report/Targets.h"
 #include "app/LayoutTable.h"
 
 namespace kalvor {
@@ -33,8 +32,10 @@ constexpr std::string_view kHelp =
     "Aufruf: kalvor1-report [OPTION]... DATEI|VERZEICHNIS...\n"
     "Spielt jede Permanenz ab, wie Kalvor 1 sie nach „Import“, „OK“, „Durchlauf“ und\n"
     "„Start“ abspielt, und schreibt je Datei eine Zeile CSV (UTF-8) auf die\n"
-    "Standardausgabe: Datei, die drei Kopfzeilen, die Werte des Fensters und eine Meldung.\n"
-    "Ein Verzeichnis steht für seine *.txt-Dateien, sortiert wie in der Dateiliste.\n"
+    "Standardausgabe: Datei, die drei Kopfzeilen, die Werte des Fensters, eine Meldung\n"
+    "und das Diagramm.\n"
+    "Ein Verzeichnis steht für seine *.txt-Dateien, sortiert wie in der Dateiliste;\n"
+    "was es dabei übergeht (etwa eine FIFO namens *.txt), steht mit dem Grund da.\n"
     "\n"
     "  --chart VERZ   das Diagramm jeder Datei als PNG-Bild in VERZ schreiben\n"
     "  --chance C     die einfache Chance C spielen: rot-schwarz (Vorgabe),\n"
@@ -48,93 +49,75 @@ constexpr std::string_view kHelp =
     "      --version  die Version zeigen\n"
     "\n"
     "Exit-Status: 0, wenn jede Datei eingelesen wurde; 1, wenn eine abgelehnt wurde\n"
-    "oder ein Diagramm nicht geschrieben werden konnte; 2 bei einem Aufruffehler.\n";
+    "oder ein Diagramm nicht geschrieben werden konnte; 2 bei einem Aufruffehler;\n"
+    "3, wenn die Ausgabe oder das Verzeichnis der Diagramme nicht geschrieben werden konnte.\n";
 
 constexpr unsigned kMostJobs = 256;
 
 
-// One line of the report: a file to replay, or a directory that could not be listed.
-struct Target {
-    std::string shown;     // the path as the user gave it
-    std::string absolute;  // what the import opens
-    std::string refusal;   // set when there is nothing to replay
+// A report's line: the replay, and where its picture went.
+struct Line {
+    FileReport report;
+    std::string chart;  // the picture's path, when it was written
+    bool chartFailed = false;
 };
 
 void write(std::ostream& out, std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); }
 
+// Paths and header bytes reach the terminal cleaned, as in the CSV.
 void notice(std::ostream& err, std::string_view text) {
     write(err, kProgram);
     write(err, ": ");
-    write(err, text);
+    write(err, cleanText(text));
     write(err, "\n");
 }
 
 std::string inQuotes(std::string_view path) { return "„" + std::string(path) + "“"; }
 
-std::string absolutePath(const std::string& path) {
-    std::error_code ec;
-    const fs::path absolute = fs::absolute(path, ec);
-    return ec ? path : absolute.native();
-}
-
-std::vector<Target> expand(const std::vector<std::string>& paths, std::ostream& err) {
-    LocalFileSystem disk;
-    std::vector<Target> targets;
-    for (const std::string& path : paths) {
-        std::error_code ec;
-        if (!fs::is_directory(path, ec)) {
-            targets.push_back({path, absolutePath(path), {}});
-            continue;
-        }
-        const std::string dir = absolutePath(path);
-        auto found = disk.files(dir);
-        if (!found) {
-            targets.push_back({path, dir, "Verzeichnis nicht lesbar"});
-            continue;
-        }
-        const std::vector<std::string> names = permanenceFiles(std::move(*found));
-        if (names.empty()) notice(err, "keine *.txt-Dateien in " + inQuotes(path));
-        for (const std::string& name : names) targets.push_back({childPath(path, name), childPath(dir, name), {}});
-    }
-    return targets;
-}
-
 // The report's one exception barrier: whatever goes wrong with one file becomes
 // that file's note, and the others go on.
-FileReport replay(const Target& target, bool withChart, const ReplayExtras& extras) {
-    FileReport report;
+Line replay(const Target& target, const std::string& chartDirectory, const ChartFolder* charts, ListBudget& budget,
+            bool keepCharts, const ReplayExtras& extras) {
+    Line line;
+    FileReport& report = line.report;
     if (!target.refusal.empty()) {
         report.note = target.refusal;
-        return report;
+        return line;
     }
     try {
-        return replayPermanence(target.absolute, withChart, extras);
+        report = replayPermanence(target.absolute, keepCharts, extras, &budget);
+        if (report.chartPng.empty() || charts == nullptr) return line;
+        const std::string name = chartName(target.absolute);
+        const std::string path = (std::filesystem::path(chartDirectory) / name).native();
+        const std::string why = charts->write(name, report.chartPng);
+        if (why.empty()) {
+            line.chart = path;
+        } else {
+            line.chartFailed = true;
+            if (!report.note.empty()) report.note += ' ';
+            report.note += "Diagramm nicht geschrieben (" + why + "): " + path;
+        }
     } catch (const std::exception& e) {
         report.note = std::string("Fehler bei der Auswertung: ") + e.what();
     }
-    return report;
+    return line;
 }
 
-std::string numberText(unsigned n) {
-    char buf[16];
-    return std::string(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
-}
-
-// Named after the file; a name already given in this run gets "-2", "-3", ...
-std::string chartFileName(const std::string& shownPath, std::set<std::string>& taken) {
-    std::string stem = fs::path(shownPath).stem().native();
-    if (stem.empty()) stem = "diagramm";
-    std::string name = stem + ".png";
-    for (unsigned k = 2; taken.contains(name); ++k) name = stem + "-" + numberText(k) + ".png";
-    taken.insert(name);
-    return name;
-}
-
-bool writeFile(const fs::path& path, std::string_view bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return !file.fail();
+// The text cells cleaned for spreadsheets and terminals; the values as they are.
+// The line goes on to the summary, the joined walk and the page.
+bool writeLine(std::ostream& out, const Target& target, Line& line, ArchiveExtras& extras) {
+    std::vector<std::string> fields{csvText(target.shown)};
+    for (const std::string& h : line.report.header) fields.push_back(csvText(h));
+    fields.insert(fields.end(), line.report.values.begin(), line.report.values.end());
+    const std::array<std::string, 5> chances = extras.probabilities(line.report);
+    fields.insert(fields.end(), chances.begin(), chances.end());
+    fields.push_back(csvText(line.report.note));
+    fields.push_back(csvText(line.chart));
+    extras.add(fields, line.report);
+    std::string text;
+    appendCsvLine(text, fields);
+    write(out, text);
+    return static_cast<bool>(out);
 }
 
 std::optional<unsigned> jobCount(std::string_view text) {
@@ -185,6 +168,7 @@ std::vector<std::string> reportColumns(EvenChance chance) {
     for (std::string_view label : kReportLabels) columns.push_back(sideCaption(layoutRow(label)->accessibleName, chance));
     columns.insert(columns.end(), kProbabilityColumns.begin(), kProbabilityColumns.end());
     columns.emplace_back("Meldung");
+    columns.emplace_back("Diagramm");
     return columns;
 }
 
@@ -193,91 +177,58 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     ArchiveExtras extras(options.archive);
     const ReplayExtras replayExtras = extras.replayExtras();
     const bool keepCharts = withCharts || extras.wantsCharts();
+    Progress progress(err, options.progress);
+    // Counted first only where a count or the inputs are needed.
+    Survey survey;
+    if (withCharts || options.progress) survey = surveyTargets(options.paths);
+    std::unique_ptr<ChartFolder> charts;
     if (withCharts) {
-        std::error_code ec;
-        fs::create_directories(options.chartDirectory, ec);
-        if (!fs::is_directory(options.chartDirectory, ec)) {
+        charts = ChartFolder::open(options.chartDirectory, std::move(survey.inputs));
+        if (!charts) {
             notice(err, "Verzeichnis für die Diagramme nicht anlegbar: " + inQuotes(options.chartDirectory));
-            return kUsageError;
+            return kOutputError;
         }
     }
-    const std::vector<Target> targets = expand(options.paths, err);
+    // One budget for the lists of all files replayed at once.
+    ListBudget budget(options.memoryBudget ? options.memoryBudget : usableMemory() / 2);
 
-    std::string line;
     const std::vector<std::string> columns = reportColumns(options.archive.chance);
-    appendCsvLine(line, columns);
-    write(out, line);
+    std::string header;
+    appendCsvLine(header, columns);
+    write(out, header);
 
     int status = kAllRead;
-    std::set<std::string> chartNames;
-    auto emit = [&](const Target& target, FileReport& report) {
-        if (report.refused()) status = kSomeRefused;
-        if (withCharts && !report.chartPng.empty()) {
-            const fs::path file = fs::path(options.chartDirectory) / chartFileName(target.shown, chartNames);
-            if (!writeFile(file, report.chartPng)) {
-                status = kSomeRefused;
-                if (!report.note.empty()) report.note += ' ';
-                report.note += "Diagramm nicht geschrieben: " + file.native();
+    bool written = static_cast<bool>(out);
+    {
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const size_t threads = std::min(options.jobs ? options.jobs : cores, kMostJobs);
+        // Each worker replays whole files; the lines go out in the order of the
+        // arguments as soon as each one's turn has come, with a few finished ahead.
+        OrderedPool<Target, Line> pool(threads, 4 * threads, [&](const Target& target) {
+            return replay(target, options.chartDirectory, charts.get(), budget, keepCharts, replayExtras);
+        });
+        TargetSource targets(options.paths, [&](const std::string& text) {
+            progress.interrupt();
+            notice(err, text);
+        });
+        for (size_t done = 0; written;) {
+            while (!pool.full()) {
+                std::optional<Target> target = targets.next();
+                if (!target) break;
+                pool.give(std::move(*target));
             }
+            if (pool.idle()) break;
+            auto [target, line] = pool.take();
+            if (line.report.refused() || line.chartFailed) status = kSomeRefused;
+            written = writeLine(out, target, line, extras);
+            progress.show(++done, survey.lines);
         }
-        std::vector<std::string> fields{target.shown};
-        fields.insert(fields.end(), report.header.begin(), report.header.end());
-        fields.insert(fields.end(), report.values.begin(), report.values.end());
-        const std::array<std::string, 5> chances = extras.probabilities(report);
-        fields.insert(fields.end(), chances.begin(), chances.end());
-        fields.push_back(std::move(report.note));
-        extras.add(fields, report);
-        line.clear();
-        appendCsvLine(line, fields);
-        write(out, line);
-        return static_cast<bool>(out);
-    };
-
-    const size_t count = targets.size();
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t threads = std::min<size_t>(std::min(options.jobs ? options.jobs : cores, kMostJobs), count);
-    bool written = true;
-    if (threads <= 1) {
-        for (size_t i = 0; i < count && written; ++i) {
-            FileReport report = replay(targets[i], keepCharts, replayExtras);
-            written = emit(targets[i], report);
-        }
-    } else {
-        // Each worker replays whole files with a window of its own; the lines go out
-        // in the order of the arguments as soon as each one's turn has come.
-        std::vector<std::optional<FileReport>> done(count);
-        std::mutex mutex;
-        std::condition_variable finished;
-        std::atomic<size_t> next{0};
-        std::vector<std::jthread> workers;
-        for (size_t k = 0; k < threads; ++k) {
-            workers.emplace_back([&] {
-                for (size_t i; (i = next.fetch_add(1)) < count;) {
-                    FileReport report = replay(targets[i], keepCharts, replayExtras);
-                    {
-                        const std::lock_guard lock(mutex);
-                        done[i] = std::move(report);
-                    }
-                    finished.notify_one();
-                }
-            });
-        }
-        for (size_t i = 0; i < count && written; ++i) {
-            FileReport report;
-            {
-                std::unique_lock lock(mutex);
-                finished.wait(lock, [&] { return done[i].has_value(); });
-                report = std::move(*done[i]);
-                done[i].reset();
-            }
-            written = emit(targets[i], report);
-        }
-        next.store(count);  // an output that broke off stops the workers after their file
-    }
+    }  // an output that broke off stops the workers after their file
     if (written && options.archive.joined) {
-        line.clear();
+        std::string line;
         appendCsvLine(line, extras.joinedLine());
         write(out, line);
+        written = static_cast<bool>(out);
     }
     std::vector<std::string> unwritten;
     if (written && !extras.finish(columns, unwritten)) {
@@ -285,15 +236,17 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
         status = kSomeRefused;
     }
     out.flush();
+    progress.finish();
     if (!written || !out) {
         notice(err, "die Ausgabe konnte nicht geschrieben werden");
-        return kUsageError;
+        return kOutputError;
     }
     return status;
 }
 
-int reportMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
+int reportMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err, bool errIsTerminal) {
     ReportOptions options;
+    options.progress = errIsTerminal;
     bool onlyPaths = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
@@ -303,10 +256,10 @@ int reportMain(std::span<const std::string> arguments, std::ostream& out, std::o
             onlyPaths = true;
         } else if (a == "--help" || a == "-h") {
             write(out, kHelp);
-            return out ? kAllRead : kUsageError;
+            return out.flush() ? kAllRead : kOutputError;
         } else if (a == "--version") {
             write(out, versionText(kProgram));
-            return out ? kAllRead : kUsageError;
+            return out.flush() ? kAllRead : kOutputError;
         } else if (a == "--chart" || a.starts_with("--chart=")) {
             std::string dir = a.size() > 7 ? a.substr(8) : (i + 1 < arguments.size() ? arguments[++i] : "");
             if (dir.empty()) return usageError(err, "--chart braucht ein Verzeichnis");

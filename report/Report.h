@@ -3,6 +3,7 @@
 // command line, replays the files on all cores and writes one line a file, in the
 // order of the arguments.
 
+#include <cstddef>
 #include <iosfwd>
 #include <span>
 #include <string>
@@ -12,13 +13,15 @@
 
 namespace kalvor {
 
-enum ReportExit : int { kAllRead = 0, kSomeRefused = 1, kUsageError = 2 };
+enum ReportExit : int { kAllRead = 0, kSomeRefused = 1, kUsageError = 2, kOutputError = 3 };
 
 struct ReportOptions {
     std::vector<std::string> paths;  // files, and directories standing for their *.txt files
     std::string chartDirectory;      // empty: no charts
     unsigned jobs = 0;               // files replayed at once; 0: one per core
     ArchiveOptions archive;          // even chance, probabilities, summary, joined walk, page
+    bool progress = false;           // the lines done of all on err, for a terminal
+    std::size_t memoryBudget = 0;    // bytes the lists of all jobs may take; 0: half the usable memory
 };
 
 // The header line's names: the path, the three header lines, the result labels
@@ -29,7 +32,9 @@ std::vector<std::string> reportColumns(EvenChance chance = EvenChance::RedBlack)
 // Writes the CSV to out and notices to err; returns the exit status.
 int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err);
 
-// The whole program, given its arguments without the program's name.
-int reportMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
+// The whole program, given its arguments without the program's name; the progress
+// is shown when err is a terminal.
+int reportMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+               bool errIsTerminal = false);
 
 }  // namespace kalvor

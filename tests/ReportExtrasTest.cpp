@@ -106,7 +106,7 @@ TEST_F(ReportExtras, TheWalkCountsAsTheWindowAndOtherChancesPlayAsRedAndBlack) {
     EXPECT_EQ(header,
               "Datei,Kopfzeile 1,Kopfzeile 2,Kopfzeile 3,Anzahl akut,Pair,Impair,Fläche Pair,Fläche Impair,"
               ">- Abweichung,>+ Abweichung,0-Linie berührt,Akut bei,P >+ Abweichung,P >- Abweichung,P Abweichung,"
-              "P 0-Linie,P Akut bei,Meldung");
+              "P 0-Linie,P Akut bei,Meldung,Diagramm");
     run({"--chance", "rouge-noir", (dir / "zahlen.txt").string()}, kUsageError);
 }
 
@@ -125,8 +125,8 @@ TEST_F(ReportExtras, TheJoinedLineIsTheWindowsRunOfAllNumbersInOneFile) {
     const std::vector<std::string> one = csvLines(run({(dir / "alle.dat").string()}));
     ASSERT_EQ(one.size(), 2u);
     const std::vector<std::string> total = plainFields(joined.back()), single = plainFields(one[1]);
-    ASSERT_EQ(total.size(), 19u);
-    ASSERT_EQ(single.size(), 19u);
+    ASSERT_EQ(total.size(), 20u);
+    ASSERT_EQ(single.size(), 20u);
     EXPECT_EQ(total[0], "Gesamt");
     for (size_t i = 4; i < 18; ++i) EXPECT_EQ(total[i], single[i]) << "column " << i;
 

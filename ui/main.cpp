@@ -11,10 +11,12 @@
 
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "import/StandardDescriptors.h"
 #include "ui/Program.h"
 #include "ui/QtPlatform.h"
 
 int main(int argc, char* argv[]) {
+    kalvor::openClosedStandardDescriptors();
     std::error_code noDirectory;  // a working directory that is gone leaves relative names as given
     const std::string workingDirectory = std::filesystem::current_path(noDirectory).string();
     const kalvor::CommandLine line =
@@ -30,11 +32,11 @@ int main(int argc, char* argv[]) {
         kalvor::QtPlatform platform;
         const std::string info = kalvor::infoFilePath(platform);
         std::fputs(kalvor::helpText(info, platform.readFile(info).has_value()).c_str(), stdout);
-        return 0;
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 3;  // 3: the output failed
     }
     case kalvor::CommandLine::Action::Version:
         std::fputs(kalvor::versionText().c_str(), stdout);
-        return 0;
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 3;
     case kalvor::CommandLine::Action::UsageError:
         std::fputs((line.error + "\n\n" + kalvor::usageText()).c_str(), stderr);
         return 2;

@@ -1,0 +1,11 @@
+#pragma once
+// Standard input, output and error that were closed when the program started get
+// /dev/null. Otherwise the first file the program opens would take their number,
+// and what it writes to standard output would go into that file.
+
+namespace kalvor {
+
+// Call first thing in main, before any file or thread is opened.
+void openClosedStandardDescriptors();
+
+}  // namespace kalvor
