@@ -57,7 +57,9 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, std::span<c
         if (c == -1) break;
         if (c == '?' || c == ':') {
             parsed.missingValue = c == ':';
-            if (optopt != 0) {
+            if (optopt >= 256) {  // a long option without its value
+                parsed.badOption = "--" + std::string(specs[static_cast<size_t>(optopt - 256)].longName);
+            } else if (optopt != 0) {
                 parsed.badOption = writtenShortOption(args, static_cast<char>(optopt));
             } else {
                 // A long option: the whole argument getopt just stepped over.

@@ -20,10 +20,12 @@ namespace kalvor {
 template <class Work, class Result>
 class OrderedPool {
 public:
-    // run is called on the pool's threads, several at once; it must not throw.
+    // run is called on the pool's threads, several at once; it must not throw. One
+    // thread is the caller's own: the work is done as it is given.
     OrderedPool(std::size_t threads, std::size_t window, std::function<Result(const Work&)> run)
         : run_(std::move(run)), slots_(std::max<std::size_t>(window, 1)) {
-        for (std::size_t k = 0; k < std::max<std::size_t>(threads, 1); ++k) workers_.emplace_back([this] { serve(); });
+        if (threads <= 1) return;
+        for (std::size_t k = 0; k < threads; ++k) workers_.emplace_back([this] { serve(); });
     }
     OrderedPool(const OrderedPool&) = delete;
     OrderedPool& operator=(const OrderedPool&) = delete;
@@ -42,6 +44,11 @@ public:
 
     // Only when not full.
     void give(Work work) {
+        if (workers_.empty()) {
+            Result result = run_(work);
+            slots_[given_++ % slots_.size()].emplace(std::move(work), std::move(result));
+            return;
+        }
         {
             const std::lock_guard lock(mutex_);
             queue_.emplace_back(given_++, std::move(work));

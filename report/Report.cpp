@@ -1,6 +1,7 @@
 #include "report/Report.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <exception>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <thread>
 
+#include "app/Arguments.h"
 #include "app/CommandLine.h"
 #include "import/ListBudget.h"
 #include "report/ChartFile.h"
@@ -133,34 +135,6 @@ int usageError(std::ostream& err, const std::string& what) {
     return kUsageError;
 }
 
-// --chance, --summary, --joined, --html: nothing when a is none of them, else 0 or
-// the usage error's status.
-std::optional<int> archiveOption(std::span<const std::string> arguments, size_t& i, ArchiveOptions& archive,
-                                 std::ostream& err) {
-    const std::string& a = arguments[i];
-    if (a == "--joined") {
-        archive.joined = true;
-        return kAllRead;
-    }
-    for (std::string_view name : {"--chance", "--summary", "--html"}) {
-        const std::string prefix = std::string(name) + "=";
-        if (a != name && !a.starts_with(prefix)) continue;
-        const std::string value =
-            a.starts_with(prefix) ? a.substr(prefix.size()) : (i + 1 < arguments.size() ? arguments[++i] : "");
-        if (name == "--chance") {
-            const auto chance = parseEvenChance(value);
-            if (!chance) return usageError(err, "--chance braucht rot-schwarz, pair-impair oder manque-passe");
-            archive.chance = *chance;
-        } else if (value.empty()) {
-            return usageError(err, std::string(name) + " braucht eine Datei");
-        } else {
-            (name == "--summary" ? archive.summaryPath : archive.htmlPath) = value;
-        }
-        return kAllRead;
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 std::vector<std::string> reportColumns(EvenChance chance) {
@@ -244,39 +218,85 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     return status;
 }
 
-int reportMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err, bool errIsTerminal) {
-    ReportOptions options;
-    options.progress = errIsTerminal;
-    bool onlyPaths = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& a = arguments[i];
-        if (onlyPaths || a == "-" || !a.starts_with('-')) {
-            options.paths.push_back(a);
-        } else if (a == "--") {
-            onlyPaths = true;
-        } else if (a == "--help" || a == "-h") {
-            write(out, kHelp);
-            return out.flush() ? kAllRead : kOutputError;
-        } else if (a == "--version") {
-            write(out, versionText(kProgram));
-            return out.flush() ? kAllRead : kOutputError;
-        } else if (a == "--chart" || a.starts_with("--chart=")) {
-            std::string dir = a.size() > 7 ? a.substr(8) : (i + 1 < arguments.size() ? arguments[++i] : "");
-            if (dir.empty()) return usageError(err, "--chart braucht ein Verzeichnis");
-            options.chartDirectory = std::move(dir);
-        } else if (const auto archiveStatus = archiveOption(arguments, i, options.archive, err)) {
-            if (*archiveStatus != kAllRead) return *archiveStatus;
-        } else if (a.starts_with("-j")) {
-            const std::string value = a.size() > 2 ? a.substr(2) : (i + 1 < arguments.size() ? arguments[++i] : "");
-            const auto jobs = jobCount(value);
-            if (!jobs) return usageError(err, "-j braucht eine Anzahl ab 1");
-            options.jobs = *jobs;
-        } else {
-            return usageError(err, "unbekannte Option " + inQuotes(a));
+ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
+    enum { kHelpOption, kVersionOption, kChart, kJobs, kChance, kSummary, kJoined, kHtml };
+    static constexpr std::array<OptionSpec, 8> kOptions{{
+        {kHelpOption, "help", 'h', false},
+        {kVersionOption, "version", 0, false},
+        {kChart, "chart", 0, true},
+        {kJobs, "", 'j', true},
+        {kChance, "chance", 0, true},
+        {kSummary, "summary", 0, true},
+        {kJoined, "joined", 0, false},
+        {kHtml, "html", 0, true},
+    }};
+    ReportCommand command;
+    const auto error = [&](std::string what) {
+        command.action = ReportCommand::Action::UsageError;
+        command.error = std::move(what);
+        return command;
+    };
+    // In the order given: the first of --help, --version and a mistake decides.
+    const ParsedArguments parsed = parseArguments(arguments, kOptions);
+    ReportOptions& options = command.options;
+    for (const ParsedArguments::Option& o : parsed.options) {
+        switch (o.id) {
+        case kHelpOption:
+            command.action = ReportCommand::Action::Help;
+            return command;
+        case kVersionOption:
+            command.action = ReportCommand::Action::Version;
+            return command;
+        case kChart:
+            if (o.value.empty()) return error("--chart braucht ein Verzeichnis");
+            options.chartDirectory = o.value;
+            break;
+        case kJobs:
+            if (const auto jobs = jobCount(o.value)) options.jobs = *jobs;
+            else return error("-j braucht eine Anzahl ab 1");
+            break;
+        case kChance:
+            if (const auto chance = parseEvenChance(o.value)) options.archive.chance = *chance;
+            else return error("--chance braucht rot-schwarz, pair-impair oder manque-passe");
+            break;
+        case kSummary:
+        case kHtml:
+            if (o.value.empty()) return error(std::string(o.id == kSummary ? "--summary" : "--html") + " braucht eine Datei");
+            (o.id == kSummary ? options.archive.summaryPath : options.archive.htmlPath) = o.value;
+            break;
+        case kJoined:
+            options.archive.joined = true;
+            break;
         }
     }
-    if (options.paths.empty()) return usageError(err, "keine Datei angegeben");
-    return runReport(options, out, err);
+    if (!parsed.ok()) {
+        if (!parsed.missingValue) return error("unbekannte Option " + inQuotes(parsed.badOption));
+        if (parsed.badOption == "-j") return error("-j braucht eine Anzahl ab 1");
+        if (parsed.badOption == "--chart") return error("--chart braucht ein Verzeichnis");
+        if (parsed.badOption == "--chance") return error("--chance braucht rot-schwarz, pair-impair oder manque-passe");
+        return error(parsed.badOption + " braucht eine Datei");
+    }
+    options.paths = parsed.names;
+    if (options.paths.empty()) return error("keine Datei angegeben");
+    return command;
+}
+
+int reportMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+    ReportCommand command = parseReportArguments(std::vector<std::string>(arguments.begin(), arguments.end()));
+    switch (command.action) {
+    case ReportCommand::Action::Help:
+        write(out, kHelp);
+        return out.flush() ? kAllRead : kOutputError;
+    case ReportCommand::Action::Version:
+        write(out, versionText(kProgram));
+        return out.flush() ? kAllRead : kOutputError;
+    case ReportCommand::Action::UsageError:
+        return usageError(err, command.error);
+    case ReportCommand::Action::Run:
+        break;
+    }
+    command.options.progress = errIsTerminal;
+    return runReport(command.options, out, err);
 }
 
 }  // namespace kalvor

@@ -34,6 +34,15 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
 
 // The whole program, given its arguments without the program's name; the progress
 // is shown when err is a terminal.
+// The command line, read without side effects.
+struct ReportCommand {
+    enum class Action { Run, Help, Version, UsageError };
+    Action action = Action::Run;
+    ReportOptions options;
+    std::string error;  // UsageError: what was wrong, one German line
+};
+ReportCommand parseReportArguments(const std::vector<std::string>& arguments);
+
 int reportMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
                bool errIsTerminal = false);
 

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -380,4 +381,55 @@ TEST(ReportMemory, LinesGoOutInOrderWithBoundedWaiting) {
     }
     ASSERT_EQ(order.size(), kPieces);
     for (std::size_t i = 0; i < kPieces; ++i) EXPECT_EQ(order[i], i);
+}
+
+// "-j 1" replays on the calling thread, as a program without threads would; more
+// jobs replay on threads of their own.
+TEST(ReportMemory, OneJobRunsOnTheCallersThread) {
+    for (const std::size_t jobs : {1u, 2u}) {
+        std::set<std::thread::id> ran;
+        OrderedPool<int, std::thread::id> pool(jobs, 4, [](const int&) { return std::this_thread::get_id(); });
+        for (int piece = 0; piece < 6; ++piece) {
+            pool.give(piece);
+            ran.insert(pool.take().second);
+        }
+        EXPECT_EQ(ran.contains(std::this_thread::get_id()), jobs == 1) << jobs << " jobs";
+    }
+}
+
+// The report's command line, read as getopt_long reads it: options and names in
+// any order, values attached or apart, and the first mistake named.
+TEST(ReportCommandLine, OptionsInAnyOrderAndEveryMistakeNamed) {
+    using Action = ReportCommand::Action;
+    const ReportCommand run = parseReportArguments(
+        {"-j2", "a.txt", "--chart=bilder", "--chance", "pair-impair", "--joined", "--summary", "s.csv", "b", "--",
+         "-c.txt"});
+    ASSERT_EQ(run.action, Action::Run) << run.error;
+    EXPECT_EQ(run.options.paths, (std::vector<std::string>{"a.txt", "b", "-c.txt"}));
+    EXPECT_EQ(run.options.jobs, 2u);
+    EXPECT_EQ(run.options.chartDirectory, "bilder");
+    EXPECT_EQ(run.options.archive.chance, EvenChance::EvenOdd);
+    EXPECT_TRUE(run.options.archive.joined);
+    EXPECT_EQ(run.options.archive.summaryPath, "s.csv");
+    EXPECT_EQ(parseReportArguments({"-j", "3", "--html", "p.html", "-"}).options.jobs, 3u);
+    EXPECT_EQ(parseReportArguments({"-j", "3", "--html", "p.html", "-"}).options.paths, std::vector<std::string>{"-"});
+
+    EXPECT_EQ(parseReportArguments({"a.txt", "-h"}).action, Action::Help);
+    EXPECT_EQ(parseReportArguments({"--version", "--gibtsnicht"}).action, Action::Version);
+    for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--gibtsnicht", "--help"}, "unbekannte Option „--gibtsnicht“"},
+             {{"-x", "a.txt"}, "unbekannte Option „-x“"},
+             {{"-j0", "a.txt"}, "-j braucht eine Anzahl ab 1"},
+             {{"a.txt", "-j"}, "-j braucht eine Anzahl ab 1"},
+             {{"a.txt", "--chart"}, "--chart braucht ein Verzeichnis"},
+             {{"--chart=", "a.txt"}, "--chart braucht ein Verzeichnis"},
+             {{"--chance=rouge", "a.txt"}, "--chance braucht rot-schwarz, pair-impair oder manque-passe"},
+             {{"a.txt", "--summary"}, "--summary braucht eine Datei"},
+             {{"--html", "a.txt"}, "keine Datei angegeben"},
+             {{}, "keine Datei angegeben"},
+         }) {
+        const ReportCommand wrong = parseReportArguments(args);
+        EXPECT_EQ(wrong.action, Action::UsageError) << error;
+        EXPECT_EQ(wrong.error, error);
+    }
 }
