@@ -433,3 +433,29 @@ TEST(ReportCommandLine, OptionsInAnyOrderAndEveryMistakeNamed) {
         EXPECT_EQ(wrong.error, error);
     }
 }
+
+// What cannot be done is said and given its own status: a chart folder that cannot
+// be made stops the run before any line (status 3); an empty folder and a folder
+// that cannot be listed are told, and the files beside them are still replayed.
+TEST_F(Report, FoldersThatCannotServeAreToldAndTheRestGoesOn) {
+    std::ofstream(dir / "blocker") << "x";
+    const Outcome noCharts = report({"--chart", (dir / "blocker" / "bilder").string(), kExamples.string()});
+    EXPECT_EQ(noCharts.status, kOutputError);
+    EXPECT_EQ(noCharts.out, "");
+    EXPECT_NE(noCharts.err.find("Verzeichnis für die Diagramme nicht anlegbar"), std::string::npos) << noCharts.err;
+
+    fs::create_directories(dir / "leer");
+    const fs::path example = kExamples / "hamburg_2026-11-29_tisch2.txt";
+    const Outcome empty = report({(dir / "leer").string(), example.string()});
+    EXPECT_EQ(empty.status, kAllRead);
+    EXPECT_NE(empty.err.find("keine *.txt-Dateien in „" + (dir / "leer").string() + "“"), std::string::npos)
+        << empty.err;
+    ASSERT_EQ(lines(empty.out).size(), 2u);
+    EXPECT_TRUE(lines(empty.out)[1].starts_with(example.string() + ",Spielbank Hamburg,Tisch 2,"));
+
+    // A folder that is gone by the time its turn comes: its own line, the rest read.
+    const Outcome gone = report({(dir / "weg").string() + "/", example.string()});
+    EXPECT_EQ(gone.status, kSomeRefused);
+    ASSERT_EQ(lines(gone.out).size(), 3u) << gone.out;
+    EXPECT_TRUE(lines(gone.out)[2].starts_with(example.string() + ",Spielbank Hamburg,Tisch 2,"));
+}
