@@ -47,7 +47,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, std::string_v
         if (arg.empty()) return usageError("leerer Dateiname");
         files.push_back(arg);
     }
-    if (files.size() > 1) return usageError("mehr als eine Datei angegeben; eingelesen wird nur eine");
+    if (files.size() > 1) return usageError("mehr als eine Datei angegeben; geöffnet werden kann nur eine");
     if (!files.empty()) line.file = absoluteFile(files.front(), workingDirectory);
     return line;
 }
