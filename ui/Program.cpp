@@ -9,6 +9,9 @@ Program::Program() : printer_([this] { return view_ ? view_->grab().toImage() : 
     form_.Form_Load();
     view_ = std::make_unique<Form1View>(form_);
     view_->setFileOpener([this](const std::string& path) { panel_.importFile(path); });
+    importRunner_ = std::make_unique<QtImportRunner>(
+        view_.get(), [this](const std::function<void()>& handler) { view_->runHandler(handler); });
+    panel_.setRunner(*importRunner_);
     printer_.setDialogParent(view_.get());
     platform_.setWindow(view_.get());
 }

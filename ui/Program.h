@@ -12,6 +12,7 @@
 #include "print/qt/QtPrinter.h"
 #include "ui/Form1.h"
 #include "ui/Form1View.h"
+#include "ui/QtImportRunner.h"
 #include "ui/QtPlatform.h"
 
 namespace kalvor {
@@ -42,6 +43,8 @@ private:
     QtPrinter printer_;
     Printing printing_{form_.controls(), form_.state(), platform_, printer_};
     std::unique_ptr<Form1View> view_;
+    // Goes first: a reading still running is stopped before the panel and the window go.
+    std::unique_ptr<QtImportRunner> importRunner_;
 };
 
 }  // namespace kalvor
