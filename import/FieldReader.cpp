@@ -74,7 +74,7 @@ inline void FieldReader::finishLineEnd(int c) {
     if (c == '\r' && peek() == '\n') get();
 }
 
-bool FieldReader::begin() {
+inline bool FieldReader::begin() {
     int c = get();
     for (;;) {
         while (isBlank(c)) c = get();
@@ -123,8 +123,8 @@ void FieldReader::takeBeyondCap(const char* from, const char* to) {
 
 const char* FieldReader::take(const char* from, const char* to, std::size_t limit) {
     std::string& text = field_.text;
-    if (text.size() < kFieldCap) {
-        const std::size_t room = std::min(limit, kFieldCap) - text.size();
+    if (text.size() < keep_) {
+        const std::size_t room = std::min(limit, keep_) - text.size();
         const auto n = std::min(room, static_cast<std::size_t>(to - from));
         text.append(from, n);
         from += n;
@@ -135,7 +135,7 @@ const char* FieldReader::take(const char* from, const char* to, std::size_t limi
     return to;
 }
 
-void FieldReader::close(int c) {
+inline void FieldReader::close(int c) {
     feedNumber();
     if (open_ == Open::Plain && !field_.cut) {
         while (!field_.text.empty() && isBlank(static_cast<unsigned char>(field_.text.back()))) field_.text.pop_back();
@@ -146,15 +146,48 @@ void FieldReader::close(int c) {
 }
 
 void FieldReader::readOn(std::size_t limit) {
-    if (open_ != Open::Plain && open_ != Open::Quoted) return;
-    while (field_.text.size() < limit) {
+    std::string& text = field_.text;
+    if (open_ == Open::Plain) {
+        const std::size_t room = std::min(limit, keep_);
+        while (text.size() < limit) {
+            if (pos_ == end_ && !refill()) return close(kEnd);
+            if (text.size() < room) {
+                // Byte by byte while the text has room: most fields are a few digits,
+                // ended sooner than a scan for each delimiter would find it.
+                const char* p = pos_;
+                const char* last = pos_ + std::min<std::ptrdiff_t>(room - text.size(), end_ - pos_);
+                while (p != last && *p != ',' && *p != '\r' && *p != '\n') ++p;
+                text.append(pos_, static_cast<std::size_t>(p - pos_));
+                pos_ = p;
+                if (p != last) {
+                    ++pos_;
+                    return close(static_cast<unsigned char>(*p));
+                }
+                continue;
+            }
+            // Beyond the cap, the rest of the field is scanned for its end: a short
+            // look first, for the fields that skip() keeps only the first byte of.
+            const char* stop = pos_;
+            const char* quick = pos_ + std::min<std::ptrdiff_t>(16, end_ - pos_);
+            while (stop != quick && *stop != ',' && *stop != '\r' && *stop != '\n') ++stop;
+            if (stop == quick && quick != end_) stop = plainEnd();
+            takeBeyondCap(pos_, stop);
+            pos_ = stop;
+            if (stop != end_) {
+                ++pos_;
+                return close(static_cast<unsigned char>(*stop));
+            }
+        }
+        return;
+    }
+    if (open_ != Open::Quoted) return;
+    while (text.size() < limit) {
         if (pos_ == end_ && !refill()) return close(kEnd);
-        const char* stop = open_ == Open::Plain ? plainEnd() : nextOf('"', quote_);
+        const char* stop = nextOf('"', quote_);
         pos_ = take(pos_, stop, limit);
         if (pos_ != stop) return;  // the text holds limit bytes
         if (stop == end_) continue;
         ++pos_;
-        if (open_ == Open::Plain) return close(static_cast<unsigned char>(*stop));
         // The closing quote: what follows it up to the delimiter is dropped.
         for (;;) {
             if (pos_ == end_ && !refill()) return close(kEnd);
@@ -173,6 +206,13 @@ std::optional<std::string> FieldReader::startOfNext(std::size_t count) {
     count = std::min(count, kFieldCap);
     readOn(count);
     return field_.text.substr(0, count);
+}
+
+const Field* FieldReader::skip() {
+    keep_ = 1;
+    const Field* field = next();
+    keep_ = kFieldCap;
+    return field;
 }
 
 const Field* FieldReader::next(LeadingNumber* number) {

@@ -128,7 +128,8 @@ PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::s
         auto read = readHeader(reader);
         if (!read) return refused(result, reader.failed() ? stopped(reader) : Refusal::TooShort);
         header = std::move(*read);
-        while (const Field* field = reader.next()) {
+        // A field's first byte classifies it.
+        while (const Field* field = reader.skip()) {
             const FieldKind kind = classifyField(field->text);
             if (kind == FieldKind::EndMark) break;
             if (kind == FieldKind::Number && ++result.count > maxCount) return refused(result, Refusal::TooLarge);
