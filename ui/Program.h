@@ -31,6 +31,8 @@ public:
 
     Form1& form() { return form_; }
     Form1View& window() { return *view_; }
+    // True while a file is being read for the import.
+    bool importing() const { return panel_.importing(); }
 
 private:
     // In this order: the panel and the printing install their handlers into the
