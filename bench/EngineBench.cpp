@@ -3,11 +3,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include "tests/Fakes.h"
+#include "tests/support/Fakes.h"
 #include "bench/RatioReporter.h"
 #include "core/Random.h"
 #include "core/SeriesState.h"
-#include "ui/Form1.h"
+#include "app/Window.h"
+#include "tests/support/FakeFileSystem.h"
 
 namespace {
 
@@ -34,11 +35,12 @@ BENCHMARK(Engine_baseline)->Unit(benchmark::kMillisecond);
 void Engine(benchmark::State& st) {
     FakePlatform platform;
     kalvor::ClockRandom random;
+    kalvor::testing::MemoryFileSystem disk;
+    kalvor::NoPrinter printer;
     for (auto _ : st) {
         st.PauseTiming();
-        kalvor::Form1 form(platform, random);
-        form.Form_Load();
-        form.controls().Option1.select(1);
+        kalvor::Window form({platform, random, disk, printer});
+        form.controls().Option1.select(kalvor::Mode::Durchlauf);
         form.controls().textanzahl.setText(std::to_string(kThrows));
         st.ResumeTiming();
         form.controls().okstart.click();

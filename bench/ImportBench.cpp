@@ -14,13 +14,12 @@
 #include <random>
 #include <string>
 
-#include "tests/Fakes.h"
+#include "tests/support/Fakes.h"
 #include "bench/BenchFiles.h"
 #include "bench/RatioReporter.h"
 #include "core/Random.h"
-#include "import/ImportPanel.h"
+#include "app/Window.h"
 #include "import/LocalFileSystem.h"
-#include "ui/Form1.h"
 
 namespace {
 
@@ -70,13 +69,12 @@ void Import(benchmark::State& st) {
     kalvor::testing::FakePlatform platform;
     kalvor::ClockRandom random;
     kalvor::LocalFileSystem disk;
-    kalvor::Form1 form(platform, random);
+    kalvor::NoPrinter printer;
     // The panel starts in the working directory: the one holding the file.
     const fs::path before = fs::current_path();
     fs::current_path(permanenceFile().dir);
-    kalvor::ImportPanel panel(form.controls(), form.state(), platform, disk);
+    kalvor::Window form({platform, random, disk, printer});
     fs::current_path(before);
-    form.Form_Load();
     kalvor::Controls& c = form.controls();
     // The first import of the run raises the peak above everything before it: the
     // file was written and read line by line in small buffers. Later ones also

@@ -10,10 +10,9 @@
 #include <string>
 
 #include "core/Random.h"
-#include "import/ImportPanel.h"
+#include "app/Window.h"
 #include "import/LocalFileSystem.h"
-#include "tests/Fakes.h"
-#include "ui/Form1.h"
+#include "tests/support/Fakes.h"
 
 namespace {
 
@@ -44,9 +43,9 @@ int main(int argc, char** argv) {
     kalvor::testing::FakePlatform platform;
     kalvor::ClockRandom random;
     kalvor::LocalFileSystem disk;
-    kalvor::Form1 form(platform, random);
-    kalvor::ImportPanel panel(form.controls(), form.state(), platform, disk);
-    form.Form_Load();
+    kalvor::NoPrinter printer;
+    kalvor::Window form({platform, random, disk, printer});
+    kalvor::ImportPanel& panel = form.panel();
     const long before = peakKilobytes();
     const auto start = std::chrono::steady_clock::now();
     const auto result = panel.importFile(argv[1]);

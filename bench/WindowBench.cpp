@@ -28,15 +28,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/Fakes.h"
+#include "tests/support/Fakes.h"
 #include "bench/BenchFiles.h"
 #include "bench/RatioReporter.h"
 #include "core/Random.h"
-#include "import/ImportPanel.h"
+#include "app/Window.h"
 #include "import/LocalFileSystem.h"
-#include "print/Printing.h"
-#include "print/qt/QtPrinter.h"
-#include "ui/Form1.h"
+#include "ui/QtPrinter.h"
 #include "ui/Form1View.h"
 
 namespace {
@@ -71,22 +69,17 @@ bool waitForFirstPaint(const PaintCounter& counter) {
 
 // The program's wiring, as main() does it.
 struct Program {
-    Program()
-        : form(platform, random),
-          panel(form.controls(), form.state(), platform, disk),
-          printer([this] { return view ? view->grab().toImage() : QImage(); }),
-          printing(form.controls(), form.state(), platform, printer) {
-        form.Form_Load();
-        view = std::make_unique<kalvor::Form1View>(form);
+    Program() : printer([this] { return view ? view->grab().toImage() : QImage(); }) {
+        view = std::make_unique<kalvor::Form1View>(window.form());
         printer.setDialogParent(view.get());
     }
     FakePlatform platform;
     kalvor::ClockRandom random;
     kalvor::LocalFileSystem disk;
-    kalvor::Form1 form;
-    kalvor::ImportPanel panel;
     kalvor::QtPrinter printer;
-    kalvor::Printing printing;
+    kalvor::Window window{{platform, random, disk, printer}};
+    kalvor::Form1& form = window.form();
+    kalvor::ImportPanel& panel = window.panel();
     std::unique_ptr<kalvor::Form1View> view;
 };
 
@@ -111,7 +104,7 @@ void WindowRun(benchmark::State& st) {
     for (auto _ : st) {
         st.PauseTiming();
         c.okabbrechen.click();  // a fresh series: the quiet port says Yes
-        c.Option1.select(1);
+        c.Option1.select(kalvor::Mode::Durchlauf);
         c.textanzahl.setText(std::to_string(kThrows));
         program.view->sync();
         program.view->repaint();

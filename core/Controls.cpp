@@ -73,14 +73,19 @@ T* find(Controls& c, const std::array<std::pair<std::string_view, T Controls::*>
 
 }  // namespace
 
+// In the order of ResultLabel.
+constexpr std::array<Label Controls::*, kResultLabelCount> kResults{
+    &Controls::lakut, &Controls::lrot, &Controls::lschwarz, &Controls::lfrot, &Controls::lfschwarz,
+    &Controls::ltief, &Controls::lhoch, &Controls::ltouch, &Controls::lende, &Controls::lzahl,
+};
+
+Label& Controls::result(ResultLabel which) { return this->*kResults[which]; }
+
 Label* Controls::label(std::string_view name) {
-    static constexpr std::array<std::pair<std::string_view, Label Controls::*>, 11> table{{
-        {"text", &Controls::text}, {"lakut", &Controls::lakut}, {"lzahl", &Controls::lzahl},
-        {"lrot", &Controls::lrot}, {"lschwarz", &Controls::lschwarz}, {"lfrot", &Controls::lfrot},
-        {"lfschwarz", &Controls::lfschwarz}, {"ltief", &Controls::ltief}, {"lhoch", &Controls::lhoch},
-        {"ltouch", &Controls::ltouch}, {"lende", &Controls::lende},
-    }};
-    return find(*this, table, name);
+    if (name == "text") return &text;
+    for (size_t i = 0; i < kResultLabelCount; ++i)
+        if (kResultLabelNames[i] == name) return &(this->*kResults[i]);
+    return nullptr;
 }
 
 CommandButton* Controls::button(std::string_view name) {

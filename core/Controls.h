@@ -5,6 +5,8 @@
 // changes; selecting an option button from code raises the option handler.
 // Texts are UTF-8; prompt lines are separated by a lone carriage return.
 
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -45,14 +47,19 @@ private:
     std::string text_;
 };
 
+// The series modes, as the option buttons Option1_0 .. Option1_2 offer them.
+enum class Mode : int { Einzelschritt = 0, Durchlauf = 1, HaltBeiWurf = 2 };
+
 class OptionGroup {
 public:
     static constexpr int kCount = 3;
 
     int selected() const { return selected_; }
     bool isSelected(int index) const { return selected_ == index; }
+    bool isSelected(Mode mode) const { return selected_ == static_cast<int>(mode); }
     // Selecting, by the user or from code, raises onClick with the index.
     void select(int index);
+    void select(Mode mode) { select(static_cast<int>(mode)); }
 
     std::function<void(int)> onClick;
 
@@ -112,6 +119,14 @@ struct FileList {
     void setPath(std::string newPath, std::vector<std::string> newItems);
 };
 
+// The result boxes beside the chart: the nine values a series leaves, in the order
+// the report gives them, then lzahl, the number just thrown.
+enum ResultLabel : std::size_t { kAkut, kRot, kSchwarz, kFlaecheRot, kFlaecheSchwarz, kTief, kHoch, kTouch, kEnde,
+                                 kZahl, kResultLabelCount };
+inline constexpr std::array<std::string_view, kResultLabelCount> kResultLabelNames{
+    "lakut", "lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch", "ltouch", "lende", "lzahl",
+};
+
 class Controls {
 public:
     explicit Controls(ChartRaster chart = ChartRaster::Kept);
@@ -135,6 +150,7 @@ public:
     DirList Dir1;
     FileList File1;
 
+    Label& result(ResultLabel which);
     // Lookup by control name, for the view and the tests; nullptr when unknown.
     Label* label(std::string_view name);
     CommandButton* button(std::string_view name);

@@ -1,6 +1,7 @@
 #include "core/ThrowEngine.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -10,8 +11,6 @@
 namespace kalvor {
 namespace {
 
-constexpr int kModeRun = 1;
-constexpr int kModeHalt = 2;
 constexpr int16_t kMax16 = 32767;
 
 struct Throw {
@@ -63,59 +62,30 @@ std::optional<Throw> nextThrow(const SeriesState& s, RandomPort& random, double 
     return t;
 }
 
-// A result label whose text is written once, when the activation ends. Nothing can
-// show the labels before control returns to the window, and a run of thousands of
-// throws would otherwise format every label on every throw.
-class DeferredLabel {
+// The result labels' new values, written once when the click's run ends. Nothing
+// can show the labels before control returns to the window, and a run of
+// thousands of throws would otherwise format every label on every throw.
+class PendingResults {
 public:
-    explicit DeferredLabel(Label& label) : label_(label) {}
-    DeferredLabel(const DeferredLabel&) = delete;
-    DeferredLabel& operator=(const DeferredLabel&) = delete;
-    ~DeferredLabel() {
-        if (shown_) writeNumber(label_.text, value_);
+    void show(ResultLabel which, double value) { values_[which] = value; }
+    // The red or black count: the label's own text, read at the run's first throw
+    // of that colour.
+    void countOne(Controls& c, ResultLabel which) {
+        if (!values_[which]) values_[which] = numericValue(c.result(which).text);
+        *values_[which] += 1;
     }
-    void show(double value) {
-        value_ = value;
-        shown_ = true;
+    void writeTo(Controls& c) const {
+        for (size_t i = 0; i < kResultLabelCount; ++i)
+            if (values_[i]) writeNumber(c.result(static_cast<ResultLabel>(i)).text, *values_[i]);
     }
 
 private:
-    Label& label_;
-    double value_ = 0;
-    bool shown_ = false;
+    std::array<std::optional<double>, kResultLabelCount> values_;
 };
 
-// The red or black count: the label's own text, read at the activation's first
-// throw of that colour.
-class CountLabel {
-public:
-    explicit CountLabel(Label& label) : label_(label), deferred_(label) {}
-    void addOne() {
-        if (!count_) count_ = numericValue(label_.text);
-        *count_ += 1;
-        deferred_.show(*count_);
-    }
-
-private:
-    Label& label_;
-    DeferredLabel deferred_;
-    std::optional<double> count_;
-};
-
-}  // namespace
-
-void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
-    c.blatt.drawGrid();
-    c.okdruck.enabled = true;
-    c.okabbrechen.enabled = true;
-    c.okextern.enabled = false;
-    c.okstart.caption = "Weiter";
-    if (s.extern_ == 0) c.text.text = kComputerPrompt;
+// Throws until the series is complete or the selected mode pauses it.
+void throwUntilPause(SeriesState& s, Controls& c, RandomPort& random, PendingResults& r) {
     std::optional<int> punktfarbe;
-    DeferredLabel lakut(c.lakut), lzahl(c.lzahl), lfrot(c.lfrot), lfschwarz(c.lfschwarz), ltief(c.ltief),
-        lhoch(c.lhoch), ltouch(c.ltouch), lende(c.lende);
-    CountLabel lrot(c.lrot), lschwarz(c.lschwarz);
-
     for (;;) {
         if (s.akut >= s.anzahl) {
             finishSeries(c);
@@ -152,18 +122,18 @@ void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
         if (s.durchgang == 1) punktfarbe = 0;
         else if (s.durchgang == 2) punktfarbe = 9;
         else if (s.durchgang == 3) punktfarbe = 3;
-        lakut.show(s.akut);
+        r.show(kAkut, s.akut);
         s.zahl = t->zahl;
-        lzahl.show(t->shown);
+        r.show(kZahl, t->shown);
 
         if (!t->zero) {
             const int colour = punktfarbe.value_or(0);
             if (t->colour == kRed) {
-                lrot.addOne();
+                r.countOne(c, kRot);
                 s.spalte = static_cast<int16_t>(s.spalte - 2);
                 c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), colour);
             } else if (t->colour == kBlack) {
-                lschwarz.addOne();
+                r.countOne(c, kSchwarz);
                 s.spalte = static_cast<int16_t>(s.spalte + 2);
                 c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), colour);
             }
@@ -171,24 +141,38 @@ void okstart_Click(SeriesState& s, Controls& c, RandomPort& random) {
             if (s.spalte > kZeroLine) ++s.zschwarz;
             if (s.spalte > s.hoch) s.hoch = s.spalte;
             if (s.spalte < s.tief) s.tief = s.spalte;
-            lfrot.show(s.zrot);
-            lfschwarz.show(s.zschwarz);
-            ltief.show(std::abs(s.tief / 2.0 - 50));
-            lhoch.show(s.hoch / 2.0 - 50);
+            r.show(kFlaecheRot, s.zrot);
+            r.show(kFlaecheSchwarz, s.zschwarz);
+            r.show(kTief, std::abs(s.tief / 2.0 - 50));
+            r.show(kHoch, s.hoch / 2.0 - 50);
             if (s.spalte == kZeroLine) {
                 ++s.beruehrung;
-                ltouch.show(s.beruehrung);
+                r.show(kTouch, s.beruehrung);
             }
-            lende.show(s.spalte / 2.0 - 50);
+            r.show(kEnde, s.spalte / 2.0 - 50);
         }
 
-        if (c.Option1.isSelected(kModeRun)) continue;
-        if (!c.Option1.isSelected(kModeHalt)) return;
+        if (c.Option1.isSelected(Mode::Durchlauf)) continue;
+        if (!c.Option1.isSelected(Mode::HaltBeiWurf)) return;
         if (s.akut >= s.haltwurf) {
-            c.Option1.select(kModeRun);
+            c.Option1.select(Mode::Durchlauf);
             return;
         }
     }
+}
+
+}  // namespace
+
+void runThrows(SeriesState& s, Controls& c, RandomPort& random) {
+    c.blatt.drawGrid();
+    c.okdruck.enabled = true;
+    c.okabbrechen.enabled = true;
+    c.okextern.enabled = false;
+    c.okstart.caption = "Weiter";
+    if (s.extern_ == 0) c.text.text = kComputerPrompt;
+    PendingResults results;
+    throwUntilPause(s, c, random, results);
+    results.writeTo(c);
 }
 
 }  // namespace kalvor

@@ -16,8 +16,8 @@ inline constexpr std::string_view kLimitLine = " Grenzwert erreicht: die Serie e
 // The imported list has no number for the next throw.
 inline constexpr std::string_view kListEndLine = " Die Permanenz hat keine weiteren Zahlen.";
 
-// One activation of the button `okstart`: prepares the window, then throws until
-// the series is complete or the selected mode pauses it.
-void okstart_Click(SeriesState& state, Controls& controls, RandomPort& random);
+// What one click on `okstart` does: prepares the window, then throws until the
+// series is complete or the selected mode pauses it.
+void runThrows(SeriesState& state, Controls& controls, RandomPort& random);
 
 }  // namespace kalvor

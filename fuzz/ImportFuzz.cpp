@@ -11,8 +11,8 @@
 #include "core/Random.h"
 #include "core/SeriesState.h"
 #include "core/ThrowEngine.h"
-#include "import/ImportPanel.h"
-#include "tests/Fakes.h"
+#include "app/Window.h"
+#include "tests/support/Fakes.h"
 
 namespace {
 
@@ -47,10 +47,11 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     OneFile file(std::string(reinterpret_cast<const char*>(data), size));
     kalvor::testing::FakePlatform platform;
-    kalvor::Controls controls;
-    kalvor::SeriesState state;
-    state.load();
-    kalvor::ImportPanel panel(controls, state, platform, file);
+    NoRandom random;
+    kalvor::NoPrinter printer;
+    kalvor::Window window({platform, random, file, printer});
+    kalvor::Controls& controls = window.controls();
+    kalvor::SeriesState& state = window.state();
     controls.okextern.click();
     controls.File1.click(0);
     controls.okexternok.click();
@@ -61,10 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!state.permPresent || state.perm.size() != static_cast<size_t>(state.zeilen) + 21) __builtin_trap();
 
     // Replay past the end of the list: the series stops at its last element.
-    NoRandom random;
+    if (!controls.okstart.enabled) return 0;  // nothing to replay
     state.anzahl = state.zeilen + 100;
-    controls.Option1.select(1);
-    kalvor::okstart_Click(state, controls, random);
+    controls.Option1.select(kalvor::Mode::Durchlauf);
+    controls.okstart.click();
     if (state.akut > state.zeilen + 20 || controls.okstart.enabled) __builtin_trap();
     return 0;
 }

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/RegularFile.h"
+#include "import/RegularFile.h"
 
 namespace kalvor {
 

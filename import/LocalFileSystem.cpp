@@ -11,7 +11,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "core/RegularFile.h"
+#include "import/RegularFile.h"
 
 namespace kalvor {
 namespace fs = std::filesystem;

@@ -1,17 +1,14 @@
 #include "report/Replay.h"
 
+#include "app/Window.h"
 #include "core/Random.h"
 #include "core/ThrowEngine.h"
-#include "import/ImportPanel.h"
 #include "report/Png.h"
-#include "ui/Form1.h"
 
 namespace kalvor {
 namespace {
 
 using Outcome = PermanenceRead::Outcome;
-
-constexpr int kModeRun = 1;  // "Durchlauf"
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
@@ -55,15 +52,14 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
+    NoPrinter printer;
     // Without a picture to write, the chart is not drawn: it shows in no value.
-    Form1 form(platform, random, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
-    ImportPanel panel(form.controls(), form.state(), platform, disk);
-    form.Form_Load();
-    Controls& c = form.controls();
+    Window window({platform, random, disk, printer}, withChart ? ChartRaster::Kept : ChartRaster::Discarded);
+    Controls& c = window.controls();
 
     FileReport report;
     // The panel reads at once: it has no runner of its own.
-    const std::optional<ImportResult> result = panel.importFile(path);
+    const std::optional<ImportResult> result = window.panel().importFile(path);
     report.outcome = result ? result->outcome : Outcome::Unreadable;
     if (report.refused()) {
         report.note = reason(result);
@@ -72,7 +68,7 @@ FileReport replayPermanence(const std::string& path, bool withChart) {
     const std::string imported = c.text.text;
     report.header = headerLines(imported);
 
-    c.Option1.select(kModeRun);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
 
     for (size_t i = 0; i < kReportLabels.size(); ++i) report.values[i] = c.label(kReportLabels[i])->text;

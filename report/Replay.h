@@ -4,10 +4,12 @@
 // controls. What the labels and the prompt show afterwards is the file's result.
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/Controls.h"
 #include "core/Platform.h"
 #include "import/FileSystem.h"
 #include "import/LocalFileSystem.h"
@@ -15,10 +17,9 @@
 
 namespace kalvor {
 
-// The result labels a report gives, in its column order.
-inline constexpr std::array<std::string_view, 9> kReportLabels{
-    "lakut", "lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch", "ltouch", "lende",
-};
+// The result labels a report gives, in its column order: the nine values of the
+// series, without the number thrown last.
+inline constexpr std::span<const std::string_view, kZahl> kReportLabels{kResultLabelNames.data(), kZahl};
 
 struct FileReport {
     PermanenceRead::Outcome outcome = PermanenceRead::Outcome::Unreadable;

@@ -14,11 +14,12 @@
 #include <string_view>
 #include <thread>
 
-#include "import/ImportPanel.h"
+#include "app/CommandLine.h"
+#include "app/ImportPanel.h"
 #include "import/LocalFileSystem.h"
 #include "report/Csv.h"
 #include "report/Replay.h"
-#include "ui/LayoutTable.h"
+#include "app/LayoutTable.h"
 
 namespace kalvor {
 namespace {
@@ -45,7 +46,6 @@ constexpr std::string_view kHelp =
 
 constexpr unsigned kMostJobs = 256;
 
-constexpr std::string_view kVersion = "kalvor1-report (Kalvor 1) " KALVOR_VERSION "\n";
 
 // One line of the report: a file to replay, or a directory that could not be listed.
 struct Target {
@@ -253,7 +253,7 @@ int reportMain(std::span<const std::string> arguments, std::ostream& out, std::o
             write(out, kHelp);
             return out ? kAllRead : kUsageError;
         } else if (a == "--version") {
-            write(out, kVersion);
+            write(out, "kalvor1-report (Kalvor 1) " + std::string(programVersion()) + "\n");
             return out ? kAllRead : kUsageError;
         } else if (a == "--chart" || a.starts_with("--chart=")) {
             std::string dir = a.size() > 7 ? a.substr(8) : (i + 1 < arguments.size() ? arguments[++i] : "");

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/CommandLine.h"
-#include "ui/LayoutTable.h"
+#include "app/CommandLine.h"
+#include "app/LayoutTable.h"
 
 using namespace kalvor;
 using Action = CommandLine::Action;

@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "core/ThrowEngine.h"
-#include "tests/Fakes.h"
-#include "ui/Form1.h"
+#include "tests/support/TestWindow.h"
 
 using namespace kalvor;
-using kalvor::testing::FakePlatform;
-using kalvor::testing::NumberSequence;
+using kalvor::testing::TestWindow;
 
 namespace {
 
@@ -16,17 +14,16 @@ const std::string kEnd = std::string("\r") + std::string(kEndLine);
 
 class Engine : public ::testing::Test {
 protected:
-    Engine() { form.Form_Load(); }
     void throws(const std::string& count) { c.textanzahl.setText(count); }
     void feed(int n, int times) {
         for (int i = 0; i < times; ++i) numbers.push(n);
     }
 
-    FakePlatform platform;
-    NumberSequence numbers;
-    Form1 form{platform, numbers};
-    Controls& c = form.controls();
-    SeriesState& s = form.state();
+    TestWindow w;
+    kalvor::testing::NumberSequence& numbers = w.numbers;
+    kalvor::testing::FakePlatform& platform = w.platform;
+    Controls& c = w.controls();
+    SeriesState& s = w.state();
 };
 
 }  // namespace
@@ -72,7 +69,7 @@ TEST_F(Engine, ZeroLeavesAnEmptyRowAndNoStatistics) {
 
 TEST_F(Engine, ReturnToTheZeroLineTouchesIt) {
     throws("10");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     numbers = {1, 2};
     throws("2");
     c.okstart.click();
@@ -86,7 +83,7 @@ TEST_F(Engine, ReturnToTheZeroLineTouchesIt) {
 
 TEST_F(Engine, DurchlaufEndsWithTheEndLineAndFractionalCountRoundsUp) {
     throws("10.5");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
     EXPECT_EQ(s.akut, 11);
     EXPECT_EQ(c.text.text, std::string(kComputerPrompt) + kEnd);
@@ -110,11 +107,11 @@ TEST_F(Engine, EinzelschrittNeedsOneMoreClickForTheEndLine) {
 
 TEST_F(Engine, HaltBeiWurfPausesThenSwitchesToDurchlauf) {
     throws("100");
-    c.Option1.select(2);
+    c.Option1.select(Mode::HaltBeiWurf);
     c.haltbei.setText("50");
     c.okstart.click();
     EXPECT_EQ(s.akut, 50);
-    EXPECT_TRUE(c.Option1.isSelected(1));
+    EXPECT_TRUE(c.Option1.isSelected(Mode::Durchlauf));
     EXPECT_EQ(c.haltbei.text(), "");
     EXPECT_FALSE(c.haltbei.enabled);
     EXPECT_EQ(c.haltbei.backColour, 0x00C0C0C0u);
@@ -129,14 +126,14 @@ TEST_F(Engine, HaltAtOrBelowTheCurrentThrowMakesOneThrow) {
     c.okstart.click();
     c.okstart.click();
     c.okstart.click();
-    c.Option1.select(2);
+    c.Option1.select(Mode::HaltBeiWurf);
     c.haltbei.setText("2");
     c.okstart.click();
     EXPECT_EQ(s.akut, 4);
-    EXPECT_TRUE(c.Option1.isSelected(1));
+    EXPECT_TRUE(c.Option1.isSelected(Mode::Durchlauf));
 
     // Halt 0: the box refuses it, haltwurf stays 2, still one throw.
-    c.Option1.select(2);
+    c.Option1.select(Mode::HaltBeiWurf);
     c.haltbei.setText("0");
     c.okstart.click();
     EXPECT_EQ(s.akut, 5);
@@ -144,28 +141,25 @@ TEST_F(Engine, HaltAtOrBelowTheCurrentThrowMakesOneThrow) {
 
 TEST_F(Engine, HaltBeyondTheEndShowsTheEndLineInTheSameClick) {
     throws("5");
-    c.Option1.select(2);
+    c.Option1.select(Mode::HaltBeiWurf);
     c.haltbei.setText("9");
     c.okstart.click();
     EXPECT_EQ(s.akut, 5);
     EXPECT_EQ(c.text.text, std::string(kComputerPrompt) + kEnd);
-    EXPECT_TRUE(c.Option1.isSelected(2));
+    EXPECT_TRUE(c.Option1.isSelected(Mode::HaltBeiWurf));
 }
 
 TEST(EnginePasses, ColoursInOneDurchlaufAndInSingleSteps) {
     // All black would leave the area; alternate red and black so every throw plots near x 100.
     const auto run = [](bool single) {
-        FakePlatform platform;
-        NumberSequence numbers;
+        TestWindow form;
         for (int i = 0; i < 400; ++i) {
-            numbers.push(1);
-            numbers.push(2);
+            form.numbers.push(1);
+            form.numbers.push(2);
         }
-        Form1 form(platform, numbers);
-        form.Form_Load();
         Controls& c = form.controls();
         c.textanzahl.setText("800");
-        if (!single) c.Option1.select(1);
+        if (!single) c.Option1.select(Mode::Durchlauf);
         for (int i = 0; i < (single ? 800 : 1); ++i) c.okstart.click();
         EXPECT_EQ(form.state().akut, 800);
         EXPECT_EQ(form.state().durchgang, 4);
@@ -178,7 +172,7 @@ TEST(EnginePasses, ColoursInOneDurchlaufAndInSingleSteps) {
 
 TEST_F(Engine, PassesWrapEvery200Throws) {
     throws("401");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     for (int i = 0; i < 401; ++i) numbers.push(i == 200 ? 2 : i == 400 ? 2 : 0);
     c.okstart.click();
     EXPECT_EQ(s.zeile, 2);
@@ -190,7 +184,7 @@ TEST_F(Engine, PassesWrapEvery200Throws) {
 
 TEST_F(Engine, ContinuingAFinishedSeriesAfterALargerNumber) {
     throws("3");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     numbers = {1, 1, 1, 2};
     c.okstart.click();
     throws("4");
@@ -234,14 +228,14 @@ TEST_F(Engine, NumbersOffTheWheelPlayWithoutColour) {
     s.permPresent = true;
     s.extern_ = 1;
     throws("4");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
     EXPECT_EQ(s.akut, 4);
     EXPECT_EQ(c.lrot.text, "1");
     EXPECT_EQ(c.lschwarz.text, "");
     EXPECT_EQ(s.spalte, 98);
     EXPECT_EQ(s.beruehrung, 3);
-    c.Option1.select(0);
+    c.Option1.select(Mode::Einzelschritt);
     s.perm[4] = 70000;
     throws("5");
     s.akut = 3;
@@ -256,7 +250,7 @@ TEST_F(Engine, ThrowBeyondTheImportedListEndsTheSeries) {
     s.permPresent = true;
     s.extern_ = 1;
     throws("100");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
     EXPECT_EQ(s.akut, 2);  // the margin is no part of the permanence
     EXPECT_EQ(c.lzahl.text, "17");
@@ -268,7 +262,7 @@ TEST_F(Engine, ThrowBeyondTheImportedListEndsTheSeries) {
 
 TEST_F(Engine, CountersStopAtTheirLimitWithoutAFalseValue) {
     throws("100");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     s.spalte = 102;
     s.hoch = 102;
     s.zschwarz = 32766;
@@ -283,7 +277,7 @@ TEST_F(Engine, CountersStopAtTheirLimitWithoutAFalseValue) {
     EXPECT_EQ(c.okstart.caption, "Start");
 
     // The position at its 16-bit edge.
-    form.okabbrechen_Click();
+    w.form().okabbrechen_Click();
     throws("5");
     s.spalte = 32766;
     numbers = {0, 2};

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "import/FieldReader.h"
-#include "tests/FakeFileSystem.h"
+#include "tests/support/FakeFileSystem.h"
 
 using namespace kalvor;
 

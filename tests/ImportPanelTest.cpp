@@ -13,15 +13,13 @@
 #include <random>
 #include <sstream>
 
-#include "core/RegularFile.h"
-#include "import/ImportPanel.h"
+#include "import/RegularFile.h"
+#include "app/ImportPanel.h"
 #include "import/LocalFileSystem.h"
-#include "tests/Fakes.h"
-#include "ui/Form1.h"
+#include "tests/support/TestWindow.h"
 
 using namespace kalvor;
-using kalvor::testing::FakePlatform;
-using kalvor::testing::NumberSequence;
+using kalvor::testing::TestWindow;
 namespace fs = std::filesystem;
 
 namespace {
@@ -35,9 +33,9 @@ public:
     std::string cwd;
 };
 
-class Panel : public ::testing::Test {
-protected:
-    Panel() {
+// A small tree on the real disk: a working directory and a mounted drive.
+struct PanelTree {
+    PanelTree() {
         std::random_device seed;
         root = fs::temp_directory_path() / ("kalvor-panel-" + std::to_string(seed()));
         for (const char* dir : {"work/Beta", "work/alpha", "work/.cache", "work/x.txt", "mnt/empty"})
@@ -47,30 +45,27 @@ protected:
             std::ofstream(root / file) << "Spielbank Hamburg\nTisch\nTag\n-\n1\n";
         disk.drives_ = {"/", root.string() + "/mnt", root.string() + "/no-medium"};
         disk.cwd = (root / "work").string();
-        form.Form_Load();
     }
-    ~Panel() override { fs::remove_all(root); }
+    ~PanelTree() { fs::remove_all(root); }
 
+    fs::path root;
+    TreeFileSystem disk;
+    NoPrinter printer;
+};
+
+class Panel : public ::testing::Test, protected PanelTree {
+protected:
     std::vector<std::string> expectedDirItems(const fs::path& dir, std::vector<std::string> subdirectories) {
         std::vector<std::string> items{"/"};
         for (const auto& part : dir.relative_path()) items.push_back(part.string());
         items.insert(items.end(), subdirectories.begin(), subdirectories.end());
         return items;
     }
+    ImportPanel& panel() { return w.panel(); }
 
-    fs::path root;
-    TreeFileSystem disk;
-    FakePlatform platform;
-    NumberSequence numbers;
-    Form1 form{platform, numbers};
-    Controls& c = form.controls();
-    ImportPanel& panel() {
-        if (!panel_) panel_ = std::make_unique<ImportPanel>(c, form.state(), platform, disk);
-        return *panel_;
-    }
-
-private:
-    std::unique_ptr<ImportPanel> panel_;
+    TestWindow w{disk, printer};
+    Controls& c = w.controls();
+    kalvor::testing::FakePlatform& platform = w.platform;
 };
 
 using Names = std::vector<std::string>;
@@ -90,8 +85,8 @@ TEST_F(Panel, StartsInTheWorkingDirectoryOnItsDrive) {
     EXPECT_FALSE(c.okexternok.enabled);
 
     disk.cwd = (root / "mnt").string();
-    ImportPanel onMount(c, form.state(), platform, disk);
-    EXPECT_EQ(c.Drive1.current, 1);
+    TestWindow onMount(disk, printer);
+    EXPECT_EQ(onMount.controls().Drive1.current, 1);
 }
 
 TEST_F(Panel, DrivesMoveTheListsAndAnUnreadableDriveIsPassedOver) {
@@ -139,7 +134,7 @@ TEST_F(Panel, AFileThatBecameADirectoryIsNotRead) {
     fs::create_directory(root / "work/A.txt");
     c.okexternok.click();
     EXPECT_EQ(platform.notices, Names{" Import|Die Datei konnte nicht gelesen werden: keine normale Datei."});
-    EXPECT_EQ(form.state().extern_, 0);
+    EXPECT_EQ(w.state().extern_, 0);
 }
 
 TEST_F(Panel, ImportTwiceShowsTheInstructionsOnceAndAbbrRestoresTheStandardPrompt) {
@@ -157,7 +152,7 @@ TEST_F(Panel, ImportTwiceShowsTheInstructionsOnceAndAbbrRestoresTheStandardPromp
     EXPECT_EQ(c.text.text,
               " Anzahl der gewünschten Würfe eingeben,\r  Modus wählen und Start drücken.\r"
               "  Oder Import drücken und entspr. Datei der\r  Spielbank Hamburg angeben.");
-    EXPECT_EQ(form.state().extern_, 0);
+    EXPECT_EQ(w.state().extern_, 0);
     // The panel reopens where the user left it.
     EXPECT_EQ(c.File1.selectedName(), "c.Txt");
     EXPECT_TRUE(c.okexternok.enabled);
@@ -185,7 +180,7 @@ TEST_F(Panel, AFileNamedOutsideThePanelIsShownSelectedAndImportedAsByOk) {
     EXPECT_EQ(c.Drive1.current, 0);
     EXPECT_EQ(c.File1.selectedName(), "c.Txt");
     EXPECT_FALSE(c.Frame1.visible);
-    EXPECT_EQ(form.state().extern_, 1);
+    EXPECT_EQ(w.state().extern_, 1);
     EXPECT_EQ(c.textanzahl.text(), "1");
 }
 
@@ -259,14 +254,11 @@ TEST(Examples, ImportAndReplay) {
              Expected{"hamburg_2026-11-29_tisch2.txt", "Spielbank Hamburg\rTisch 2\rSonntag 29.11.2026", 75},
          }) {
         SCOPED_TRACE(e.name);
-        FakePlatform platform;
-        NumberSequence numbers;
-        Form1 form(platform, numbers);
-        form.Form_Load();
         TreeFileSystem disk;
         disk.drives_ = {"/"};
         disk.cwd = KALVOR_SOURCE_DIR "/examples";
-        ImportPanel panel(form.controls(), form.state(), platform, disk);
+        NoPrinter printer;
+        TestWindow form(disk, printer);
         Controls& c = form.controls();
         c.okextern.click();
         const auto it = std::find(c.File1.items.begin(), c.File1.items.end(), e.name);
@@ -284,7 +276,7 @@ TEST(Examples, ImportAndReplay) {
             if (!line.empty() && line[0] >= '0' && line[0] <= '9') last = line;
         while (!last.empty() && last.back() == '\r') last.pop_back();
 
-        c.Option1.select(1);
+        c.Option1.select(Mode::Durchlauf);
         c.okstart.click();
         EXPECT_EQ(c.lakut.text, std::to_string(e.count));
         EXPECT_EQ(c.lzahl.text, last);

@@ -8,11 +8,9 @@
 #include <cstdint>
 #include <streambuf>
 
-#include "import/ImportPanel.h"
+#include "app/ImportPanel.h"
 #include "import/Permanence.h"
-#include "tests/Fakes.h"
-#include "tests/FakeFileSystem.h"
-#include "ui/Form1.h"
+#include "tests/support/TestWindow.h"
 
 using namespace kalvor;
 using kalvor::testing::FakePlatform;
@@ -27,10 +25,7 @@ std::string failure(const std::string& reason) { return " Import|Die Datei konnt
 
 class Import : public ::testing::Test {
 protected:
-    Import() {
-        form.Form_Load();
-        c.okextern.click();
-    }
+    Import() { c.okextern.click(); }
 
     // Puts a file into /data, selects it as the user does, and presses OK.
     void importFile(const std::string& name, std::vector<std::string> versions) {
@@ -68,13 +63,12 @@ protected:
         return l;
     }
 
-    FakePlatform platform;
-    NumberSequence numbers;
-    Form1 form{platform, numbers};
-    Controls& c = form.controls();
-    SeriesState& s = form.state();
-    MemoryFileSystem files;
-    ImportPanel panel{c, s, platform, files};
+    kalvor::testing::TestWindow w;
+    FakePlatform& platform = w.platform;
+    Controls& c = w.controls();
+    SeriesState& s = w.state();
+    MemoryFileSystem& files = w.disk;
+    ImportPanel& panel = w.panel();
 };
 
 }  // namespace
@@ -318,7 +312,7 @@ TEST_F(Import, TheRootDirectoryGetsNoSecondSeparator) {
 
 TEST_F(Import, TheImportedNumbersAreReplayed) {
     importFile("p.txt", std::string(kHeader) + "32\n15\n0\n19\n37\n");
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
     EXPECT_EQ(c.lakut.text, "5");
     EXPECT_EQ(c.lzahl.text, "37");

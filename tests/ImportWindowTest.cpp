@@ -21,9 +21,9 @@
 #include <fstream>
 #include <string>
 
-#include "core/Prompts.h"
-#include "import/ImportPanel.h"
-#include "tests/MessageBoxes.h"
+#include "app/Prompts.h"
+#include "app/ImportPanel.h"
+#include "tests/support/MessageBoxes.h"
 #include "ui/Program.h"
 #include "ui/QtImportRunner.h"
 

@@ -26,18 +26,19 @@
 #include <memory>
 #include <optional>
 
-#include "print/Printing.h"
-#include "print/qt/QtPrinter.h"
-#include "tests/Fakes.h"
-#include "tests/MessageBoxes.h"
+#include "app/Window.h"
+#include "ui/QtPrinter.h"
+#include "tests/support/FakeFileSystem.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/MessageBoxes.h"
 #include "ui/Form1View.h"
 #include "ui/QtPlatform.h"
-#include "tests/QtPrintTestSupport.h"
-#include "ui/Form1.h"
+#include "tests/support/QtPrintTestSupport.h"
 
 using namespace kalvor;
 using kalvor::testing::commandOutput;
 using kalvor::testing::BoxAnswers;
+using kalvor::testing::MemoryFileSystem;
 using kalvor::testing::NumberSequence;
 using kalvor::testing::SeenBox;
 using kalvor::testing::pdfLines;
@@ -79,8 +80,7 @@ class ThroughCups : public ::testing::Test {
 protected:
     // The program's own window, with a finished series of 100 throws.
     ThroughCups() {
-        form.Form_Load();
-        view = std::make_unique<Form1View>(form);
+        view = std::make_unique<Form1View>(form.form());
         window = view.get();
         printer.setDialogParent(view.get());
         platform.setWindow(view.get());
@@ -99,10 +99,10 @@ protected:
 
     QtPlatform platform;
     NumberSequence numbers;
-    Form1 form{platform, numbers};
+    MemoryFileSystem disk;
     Form1View* window = nullptr;
     QtPrinter printer{[this] { return window ? window->grab().toImage() : QImage(); }};
-    Printing printing{form.controls(), form.state(), platform, printer};
+    Window form{{platform, numbers, disk, printer}};
     std::unique_ptr<Form1View> view;
 };
 
@@ -168,7 +168,7 @@ TEST_F(ThroughCups, NoPrintSystemMeansAMessageAndNothingPrinted) {
     click("okcopy");
     ASSERT_EQ(answers.seen.size(), 4u);
     EXPECT_EQ(answers.seen[1].title, QStringLiteral(" Ausdruck Brisel1"));
-    EXPECT_EQ(answers.seen[1].text, QString::fromUtf8(kNoPrinterMessage.data(), static_cast<qsizetype>(kNoPrinterMessage.size())));
+    EXPECT_EQ(answers.seen[1].text, qs(kNoPrinterMessage));
     EXPECT_EQ(answers.seen[1].icon, QMessageBox::Warning);
     EXPECT_EQ(answers.seen[3].title, QStringLiteral(" Ausdruck Kalvor1"));
     EXPECT_EQ(s.zeichen, "z");

@@ -12,11 +12,11 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "print/Printing.h"
-#include "print/qt/QtPrinter.h"
-#include "tests/Fakes.h"
-#include "tests/QtPrintTestSupport.h"
-#include "ui/Form1.h"
+#include "app/Printing.h"
+#include "ui/QtPrinter.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/QtPrintTestSupport.h"
+#include "app/Form1.h"
 
 using namespace kalvor;
 using kalvor::testing::FakePlatform;

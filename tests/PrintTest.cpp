@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/ThrowEngine.h"
-#include "print/Printing.h"
-#include "tests/Fakes.h"
-#include "ui/Form1.h"
+#include "app/Printing.h"
+#include "tests/support/Fakes.h"
+#include "app/Form1.h"
 
 using namespace kalvor;
 using kalvor::testing::FakePlatform;

@@ -13,12 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "import/ImportPanel.h"
+#include "app/ImportPanel.h"
 #include "import/LocalFileSystem.h"
 #include "report/Csv.h"
 #include "report/Report.h"
-#include "tests/Fakes.h"
-#include "ui/Form1.h"
+#include "tests/support/TestWindow.h"
 
 using namespace kalvor;
 namespace fs = std::filesystem;
@@ -45,12 +44,9 @@ struct WindowResult {
 
 // The user's way: "Import", the file clicked in the list, "OK", "Durchlauf", "Start".
 WindowResult replayInWindow(const fs::path& file) {
-    kalvor::testing::FakePlatform platform;
-    kalvor::testing::NumberSequence numbers;
-    Form1 form(platform, numbers);
     DiskFrom disk(file.parent_path());
-    ImportPanel panel(form.controls(), form.state(), platform, disk);
-    form.Form_Load();
+    NoPrinter printer;
+    kalvor::testing::TestWindow form(disk, printer);
     Controls& c = form.controls();
     c.okextern.click();
     const auto it = std::find(c.File1.items.begin(), c.File1.items.end(), file.filename().string());
@@ -62,7 +58,7 @@ WindowResult replayInWindow(const fs::path& file) {
     std::istringstream prompt(c.text.text);
     for (std::string line; std::getline(prompt, line, '\r');) result.fields.push_back(line);
     EXPECT_EQ(result.fields.size(), 3u);
-    c.Option1.select(1);
+    c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
     for (const Label* l : {&c.lakut, &c.lrot, &c.lschwarz, &c.lfrot, &c.lfschwarz, &c.ltief, &c.lhoch, &c.ltouch,
                            &c.lende})

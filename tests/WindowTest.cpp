@@ -35,20 +35,22 @@
 #include <vector>
 #include <ostream>
 
-#include "core/Prompts.h"
+#include "app/Prompts.h"
 #include "core/TextEncoding.h"
 #include "core/ThrowEngine.h"
-#include "import/ImportPanel.h"
+#include "app/ImportPanel.h"
 #include "import/LocalFileSystem.h"
 #include "import/Permanence.h"
-#include "tests/Fakes.h"
-#include "tests/MessageBoxes.h"
-#include "tests/TestLocale.h"
-#include "ui/CommandLine.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/WindowFixture.h"
+#include "tests/support/MessageBoxes.h"
+#include "tests/support/TestLocale.h"
+#include "app/CommandLine.h"
 #include "ui/Form1View.h"
-#include "ui/LayoutTable.h"
+#include "app/LayoutTable.h"
 #include "ui/Program.h"
 #include "ui/QtPlatform.h"
+#include "ui/WindowIcon.h"
 
 // Readable failure messages for Qt strings.
 QT_BEGIN_NAMESPACE
@@ -78,36 +80,13 @@ private:
     std::unique_ptr<QApplication> app_;
 };
 
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 QColor bgr(Colour c) {
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public kalvor::testing::WindowFixture {
 protected:
-    WindowTest() {
-        form.Form_Load();
-        view = std::make_unique<Form1View>(form);
-        platform.setWindow(view.get());
-        view->show();
-        view->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    }
-
-    template <typename T = QWidget>
-    T* find(const char* name) {
-        auto* w = view->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    QString labelText(const char* name) { return find<QLabel>(name)->text(); }
-    void click(const char* name) { QTest::mouseClick(find(name), Qt::LeftButton); }
-
-    QtPlatform platform;
-    NumberSequence numbers;
-    Form1 form{platform, numbers};
-    std::unique_ptr<Form1View> view;
+    void SetUp() override { open(); }
 };
 
 }  // namespace
@@ -194,12 +173,12 @@ TEST_F(WindowTest, TypingIntoTheCountBox) {
     }
     QTest::keyClicks(box, QStringLiteral("12"));
     EXPECT_TRUE(start->isEnabled());
-    EXPECT_EQ(form.state().anzahl, 12);
+    EXPECT_EQ(state().anzahl, 12);
     // Partly numeric: kept for correcting, Start waits, anzahl keeps its value.
     QTest::keyClicks(box, QStringLiteral("a"));
     EXPECT_EQ(box->text(), QStringLiteral("12a"));
     EXPECT_FALSE(start->isEnabled());
-    EXPECT_EQ(form.state().anzahl, 12);
+    EXPECT_EQ(state().anzahl, 12);
     QTest::keyClick(box, Qt::Key_Backspace);
     EXPECT_TRUE(start->isEnabled());
     QTest::keyClick(box, Qt::Key_Backspace);
@@ -210,7 +189,7 @@ TEST_F(WindowTest, TypingIntoTheCountBox) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QTest::keyClicks(box, QStringLiteral("1,5e400"));
     EXPECT_FALSE(start->isEnabled());
-    EXPECT_EQ(form.state().anzahl, 1.5e40);
+    EXPECT_EQ(state().anzahl, 1.5e40);
     QLocale::setDefault(QLocale::system());
 }
 
@@ -249,7 +228,7 @@ TEST_F(WindowTest, ARunThroughTheRealWidgetsAndItsReset) {
     ASSERT_EQ(chart.size(), QSize(205, 403));
     EXPECT_EQ(chart.pixelColor(0, 0), QColor(0, 0, 0));
     EXPECT_EQ(chart.pixelColor(204, 402), QColor(0, 0, 0));
-    const TendencyChart& raster = form.controls().blatt;
+    const TendencyChart& raster = controls().blatt;
     int differing = 0;
     for (int y = 0; y < TendencyChart::kHeight; ++y)
         for (int x = 0; x < TendencyChart::kWidth; ++x)
@@ -303,7 +282,7 @@ TEST_F(WindowTest, ChartAndAxisNumbersScaleTogether) {
 
     // Every raster pixel fills its whole block of device pixels, in its own colour.
     const QPoint chartAt = find("blatt")->geometry().topLeft() + QPoint(1, 1);
-    const TendencyChart& raster = form.controls().blatt;
+    const TendencyChart& raster = controls().blatt;
     int differing = 0;
     for (int y = 0; y < TendencyChart::kHeight; ++y)
         for (int x = 0; x < TendencyChart::kWidth; ++x)
@@ -373,12 +352,12 @@ TEST_F(WindowTest, PanelsCoverTheirAreasAndEndeClosesTheWindow) {
     EXPECT_EQ(view->childAt(lakutCentre), find("lakut"));
 
     // The import frame lies above the whole control column.
-    form.controls().Frame1.visible = true;
+    controls().Frame1.visible = true;
     view->sync();
     auto* frame = find("Frame1");
     for (const char* name : {"textanzahl", "Option1_2", "okstart", "okende", "lzahl"})
         EXPECT_TRUE(frame->isAncestorOf(view->childAt(find(name)->geometry().center()))) << name;
-    form.controls().Frame1.visible = false;
+    controls().Frame1.visible = false;
     view->sync();
 
     BoxAnswers answers{QMessageBox::No, QMessageBox::Yes};
@@ -393,7 +372,7 @@ TEST_F(WindowTest, PanelsCoverTheirAreasAndEndeClosesTheWindow) {
 
 TEST_F(WindowTest, AHandlerThatRunsOutOfMemoryIsReportedAndTheWindowGoesOn) {
     QTest::keyClicks(find("textanzahl"), QStringLiteral("5"));
-    CommandButton& info = form.controls().okinfo;
+    CommandButton& info = controls().okinfo;
     const auto original = info.onClick;
     info.onClick = [&] {
         info.caption = "halb";
@@ -415,7 +394,7 @@ TEST_F(WindowTest, AHandlerThatRunsOutOfMemoryIsReportedAndTheWindowGoesOn) {
 }
 
 TEST_F(WindowTest, ImportListsShowTheModelAndForwardTheUsersPicks) {
-    Controls& c = form.controls();
+    Controls& c = controls();
     std::vector<std::string> events;
     c.Drive1.onChange = [&] { events.push_back("drive " + std::to_string(c.Drive1.current)); };
     c.Dir1.onOpen = [&](int i) { events.push_back("open " + std::to_string(i)); };
@@ -550,7 +529,7 @@ void expectFitsLabel(const QLabel& label) {
 
 // At the screen's device pixel ratio and, in the suite's second run, at 2.
 TEST_F(WindowTest, TextsFitTheirBoxesAtEveryScale) {
-    Controls& c = form.controls();
+    Controls& c = controls();
     for (const LayoutRow& row : layoutTable()) {
         auto* w = view->findChild<QWidget*>(qs(row.name));
         ASSERT_NE(w, nullptr);
@@ -599,7 +578,7 @@ namespace {
 
 // The window as the program wires it, with the import panel on the real disk. The
 // panel starts in the working directory, so the test moves there first.
-class WindowImportTest : public ::testing::Test {
+class WindowImportTest : public kalvor::testing::WindowFixture {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
@@ -612,36 +591,16 @@ protected:
         std::ofstream(dir.filePath(QStringLiteral("notizen.dat")).toStdString()) << "x";
         const QByteArray path = dir.path().toLocal8Bit();
         ASSERT_EQ(::chdir(path.constData()), 0);
-        panel = std::make_unique<ImportPanel>(form.controls(), form.state(), platform, disk);
-        form.Form_Load();
-        view = std::make_unique<Form1View>(form);
-        platform.setWindow(view.get());
-        view->show();
-        view->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+        open(&disk);
     }
     void TearDown() override {
         view.reset();
         ASSERT_EQ(::chdir(previousDir.constData()), 0);
     }
 
-    template <typename T = QWidget>
-    T* find(const char* name) {
-        auto* w = view->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    QString labelText(const char* name) { return find<QLabel>(name)->text(); }
-    void click(const char* name) { QTest::mouseClick(find(name), Qt::LeftButton); }
-
     QByteArray previousDir = QDir::currentPath().toLocal8Bit();
     QTemporaryDir dir;
-    QtPlatform platform;
-    NumberSequence numbers;
     LocalFileSystem disk;
-    Form1 form{platform, numbers};
-    std::unique_ptr<ImportPanel> panel;
-    std::unique_ptr<Form1View> view;
 };
 
 }  // namespace

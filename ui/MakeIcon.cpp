@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "ui/Form1View.h"
+#include "ui/WindowIcon.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

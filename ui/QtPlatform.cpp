@@ -9,13 +9,12 @@
 
 #include <utility>
 
-#include "core/RegularFile.h"
+#include "import/RegularFile.h"
 
 namespace kalvor {
 
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 Answer ask(QWidget* parent, const std::string& message, const std::string& title,
            QMessageBox::StandardButtons buttons) {

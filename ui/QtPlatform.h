@@ -3,7 +3,10 @@
 // locale's number format and the end of the program.
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
+
+#include <string_view>
 
 #include "core/Platform.h"
 
@@ -11,6 +14,9 @@ class QCoreApplication;
 class QMessageBox;
 
 namespace kalvor {
+
+// The model's UTF-8 text as Qt's string.
+inline QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Every text of the program is German, on any desktop: the buttons of every message
 // box ("&Ja", "&Nein", "&Abbrechen", "OK"; the standard buttons stay what they are).

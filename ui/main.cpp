@@ -9,8 +9,8 @@
 #include <system_error>
 #include <vector>
 
-#include "ui/CommandLine.h"
-#include "ui/Form1.h"
+#include "app/CommandLine.h"
+#include "app/Form1.h"
 #include "ui/Program.h"
 #include "ui/QtPlatform.h"
 

@@ -1,4 +1,4 @@
-#include "ui/LayoutTable.h"
+#include "app/LayoutTable.h"
 
 #include <array>
 

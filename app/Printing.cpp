@@ -1,4 +1,4 @@
-#include "print/Printing.h"
+#include "app/Printing.h"
 
 #include <cstddef>
 
@@ -72,6 +72,11 @@ Printing::Printing(Controls& controls, SeriesState& state, Platform& platform, P
     : controls_(controls), state_(state), platform_(platform), printer_(printer) {
     controls_.okdruck.onClick = [this] { okdruck_Click(); };
     controls_.okcopy.onClick = [this] { okcopy_Click(); };
+}
+
+Printing::~Printing() {
+    controls_.okdruck.onClick = nullptr;
+    controls_.okcopy.onClick = nullptr;
 }
 
 bool Printing::confirm(std::string_view title) {

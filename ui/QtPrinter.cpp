@@ -1,4 +1,4 @@
-#include "print/qt/QtPrinter.h"
+#include "ui/QtPrinter.h"
 
 #include <QDate>
 #include <QFontDatabase>
@@ -8,6 +8,8 @@
 #include <QRectF>
 
 #include <algorithm>
+
+#include "ui/QtPlatform.h"
 
 namespace kalvor {
 
@@ -54,7 +56,7 @@ PrintJob QtPrinter::beginDocument(const std::string& jobName) {
             printer.setPrinterName(fallback.isNull() ? printers.front().printerName() : fallback.printerName());
         }
     }
-    printer.setDocName(QString::fromStdString(jobName));
+    printer.setDocName(qs(jobName));
     if (!painter_.begin(&printer)) return PrintJob::Failed;
     font_.setBold(false);
     font_.setUnderline(false);
@@ -115,7 +117,7 @@ void QtPrinter::print(const QString& text) {
     x_ += metrics.horizontalAdvance(rest);
 }
 
-void QtPrinter::printText(const std::string& text) { print(QString::fromStdString(text)); }
+void QtPrinter::printText(const std::string& text) { print(qs(text)); }
 
 void QtPrinter::printNumber(double value) {
     QLocale general = locale_;

@@ -8,7 +8,7 @@
 #include "core/Controls.h"
 #include "core/Platform.h"
 #include "core/SeriesState.h"
-#include "print/Printer.h"
+#include "app/Printer.h"
 
 namespace kalvor {
 
@@ -39,6 +39,8 @@ void printValuePage(Printer& printer, const std::string& prompt, SeriesState& st
 class Printing {
 public:
     Printing(Controls& controls, SeriesState& state, Platform& platform, Printer& printer);
+    // Takes its handlers out of the controls again.
+    ~Printing();
     Printing(const Printing&) = delete;
     Printing& operator=(const Printing&) = delete;
 

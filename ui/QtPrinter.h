@@ -16,7 +16,7 @@
 #include <functional>
 #include <memory>
 
-#include "print/Printer.h"
+#include "app/Printer.h"
 
 class QWidget;
 

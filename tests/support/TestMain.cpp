@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/TestLocale.h"
+#include "tests/support/TestLocale.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

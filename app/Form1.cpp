@@ -1,4 +1,4 @@
-#include "ui/Form1.h"
+#include "app/Form1.h"
 
 #include "core/NumberText.h"
 #include "core/TextEncoding.h"
@@ -8,8 +8,8 @@ namespace kalvor {
 
 std::string infoFilePath(Platform& platform) { return platform.programDirectory() + "/" + std::string(kInfoFileName); }
 
-Form1::Form1(Platform& platform, RandomPort& random, ChartRaster chart)
-    : platform_(platform), random_(random), controls_(chart) {
+Form1::Form1(Controls& controls, SeriesState& state, Platform& platform, RandomPort& random)
+    : controls_(controls), state_(state), platform_(platform), random_(random) {
     Controls& c = controls_;
     c.textanzahl.onChange = [this] { textanzahl_Change(); };
     c.haltbei.onChange = [this] { haltbei_Change(); };
@@ -18,6 +18,14 @@ Form1::Form1(Platform& platform, RandomPort& random, ChartRaster chart)
     c.okabbrechen.onClick = [this] { okabbrechen_Click(); };
     c.okende.onClick = [this] { okende_Click(); };
     c.okinfo.onClick = [this] { okinfo_Click(); };
+}
+
+Form1::~Form1() {
+    Controls& c = controls_;
+    c.textanzahl.onChange = nullptr;
+    c.haltbei.onChange = nullptr;
+    c.Option1.onClick = nullptr;
+    for (CommandButton* b : {&c.okstart, &c.okabbrechen, &c.okende, &c.okinfo}) b->onClick = nullptr;
 }
 
 void Form1::Form_Load() {
@@ -57,7 +65,7 @@ void Form1::haltbei_Change() {
 
 void Form1::Option1_Click(int /*index*/) {
     TextBox& box = controls_.haltbei;
-    if (controls_.Option1.isSelected(2)) {
+    if (controls_.Option1.isSelected(Mode::HaltBeiWurf)) {
         box.backColour = 0x00FFFFFF;
         box.enabled = true;
     } else {
@@ -67,16 +75,14 @@ void Form1::Option1_Click(int /*index*/) {
     }
 }
 
-void Form1::okstart_Click() { kalvor::okstart_Click(state_, controls_, random_); }
+void Form1::okstart_Click() { runThrows(state_, controls_, random_); }
 
 void Form1::okabbrechen_Click() {
     if (platform_.askYesNo(std::string(kAbbruchMessage), std::string(kAbbruchTitle)) != Answer::Yes) return;
     Controls& c = controls_;
     c.blatt.clear(kChartBackground);
     state_.reset();
-    for (Label* l : {&c.lfrot, &c.lfschwarz, &c.lakut, &c.lzahl, &c.lrot, &c.lschwarz, &c.ltief,
-                     &c.lhoch, &c.ltouch, &c.lende})
-        l->text.clear();
+    for (size_t i = 0; i < kResultLabelCount; ++i) c.result(static_cast<ResultLabel>(i)).text.clear();
     c.okextern.enabled = true;
     c.okstart.caption = "Start";
     c.okstart.enabled = false;

@@ -53,6 +53,8 @@ class ImportPanel {
 public:
     // Fills the lists with the program's working directory and its drive.
     ImportPanel(Controls& controls, SeriesState& state, Platform& platform, FileSystem& files);
+    // Takes its handlers out of the controls again.
+    ~ImportPanel();
     ImportPanel(const ImportPanel&) = delete;
     ImportPanel& operator=(const ImportPanel&) = delete;
 

@@ -1,13 +1,13 @@
 #pragma once
-// The main window's handlers, free of any toolkit. Form1 owns the window as data
-// (Controls) and the series record; the Qt view mirrors the controls and forwards
-// the user's events here.
+// The main window's handlers, free of any toolkit. They work on the window as data
+// (Controls) and the series record, which Window owns; the Qt view mirrors the
+// controls and forwards the user's events here.
 
 #include <string>
 
 #include "core/Controls.h"
 #include "core/Platform.h"
-#include "core/Prompts.h"
+#include "app/Prompts.h"
 #include "core/Random.h"
 #include "core/SeriesState.h"
 
@@ -24,7 +24,9 @@ std::string infoFilePath(Platform& platform);
 
 class Form1 {
 public:
-    Form1(Platform& platform, RandomPort& random, ChartRaster chart = ChartRaster::Kept);
+    // Installs the window's handlers into controls; they go again with the form.
+    Form1(Controls& controls, SeriesState& state, Platform& platform, RandomPort& random);
+    ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -43,10 +45,10 @@ public:
     void writeStandardPrompt();
 
 private:
+    Controls& controls_;
+    SeriesState& state_;
     Platform& platform_;
     RandomPort& random_;
-    Controls controls_;
-    SeriesState state_;
 };
 
 }  // namespace kalvor

@@ -1,4 +1,4 @@
-#include "core/RegularFile.h"
+#include "import/RegularFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,10 +1,10 @@
-#include "import/ImportPanel.h"
+#include "app/ImportPanel.h"
 
 #include <algorithm>
 #include <utility>
 
 #include "core/NumberText.h"
-#include "core/Prompts.h"
+#include "app/Prompts.h"
 #include "core/TextEncoding.h"
 #include "import/Permanence.h"
 
@@ -129,6 +129,15 @@ ImportPanel::ImportPanel(Controls& controls, SeriesState& state, Platform& platf
     if (moveDirectory(start)) return;
     if (c.Drive1.current >= 0 && moveDirectory(c.Drive1.items[static_cast<size_t>(c.Drive1.current)])) return;
     moveDirectory("/");
+}
+
+ImportPanel::~ImportPanel() {
+    Controls& c = controls_;
+    for (CommandButton* b : {&c.okextern, &c.okexternabbruch, &c.okexternok}) b->onClick = nullptr;
+    c.Drive1.onChange = nullptr;
+    c.Dir1.onChange = nullptr;
+    c.Dir1.onOpen = nullptr;
+    c.File1.onClick = nullptr;
 }
 
 void ImportPanel::okextern_Click() {

@@ -1,4 +1,4 @@
-#include "core/Prompts.h"
+#include "app/Prompts.h"
 
 namespace kalvor {
 
