@@ -209,7 +209,8 @@ std::optional<std::string> FieldReader::startOfNext(std::size_t count) {
 }
 
 const Field* FieldReader::skip() {
-    keep_ = 1;
+    // Room for a usual field whole, so that it ends in the plain byte loop.
+    keep_ = 16;
     const Field* field = next();
     keep_ = kFieldCap;
     return field;

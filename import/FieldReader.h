@@ -59,7 +59,7 @@ public:
     // on a read error or once cancelled. Every byte of the field, also those beyond
     // the cap, goes to number when one is given.
     const Field* next(LeadingNumber* number = nullptr);
-    // The next field as next() gives it, with no more than its first byte in the
+    // The next field as next() gives it, with no more than its first 16 bytes in the
     // text: what classifies it, read faster.
     const Field* skip();
     // The first bytes of the next field, at most count (and kFieldCap) of them, fewer
