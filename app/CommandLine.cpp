@@ -42,7 +42,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, std::string_v
     const std::vector<std::string>& files = parsed.names;
     for (const std::string& f : files)
         if (f.empty()) return usageError("leerer Dateiname");
-    if (files.size() > 1) return usageError("mehr als eine Datei angegeben; eingelesen wird nur eine");
+    if (files.size() > 1) return usageError("mehr als eine Datei angegeben; geöffnet werden kann nur eine");
     if (!files.empty()) line.file = absoluteFile(files.front(), workingDirectory);
     return line;
 }

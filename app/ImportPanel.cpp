@@ -68,6 +68,19 @@ std::string headerPrompt(const std::array<Field, 3>& header) {
     return line(header[0]) + '\r' + line(header[1]) + '\r' + line(header[2]);
 }
 
+std::string refusalMessage(Refusal refusal, bool namedOutside) {
+    switch (refusal) {
+        case Refusal::None:
+        case Refusal::Cancelled: return {};
+        case Refusal::Empty: return namedOutside ? std::string(kEmptyFileMessage) : std::string();
+        case Refusal::NotPermanence: return namedOutside ? std::string(kNotPermanenceMessage) : std::string();
+        default: break;
+    }
+    std::string message(kImportFailedMessage);
+    message.pop_back();  // its full stop goes after the reason
+    return message + ": " + std::string(refusalText(refusal)) + '.';
+}
+
 void sortNames(std::vector<std::string>& names) {
     // One pass over the common start decides; names equal but for case keep their
     // byte order, so that the order is total.
@@ -146,10 +159,11 @@ void ImportPanel::okexternok_Click() {
         platform_.inform(std::string(kNoFileSelectedMessage), std::string(kImportTitle));
         return;
     }
-    importPath(childPath(controls_.Dir1.path, name));
+    importPath(childPath(controls_.Dir1.path, name), false);
 }
 
-PermanenceRead::Outcome ImportPanel::importFile(const std::string& path) {
+std::optional<ImportResult> ImportPanel::importFile(const std::string& path) {
+    if (importing_) return std::nullopt;
     okextern_Click();
     const size_t slash = path.rfind('/');
     const std::string dir = slash == 0 ? "/" : path.substr(0, slash == std::string::npos ? 0 : slash);
@@ -162,23 +176,32 @@ PermanenceRead::Outcome ImportPanel::importFile(const std::string& path) {
         const auto it = std::find(list.items.begin(), list.items.end(), name);
         if (it != list.items.end()) list.click(static_cast<int>(it - list.items.begin()));
     }
-    return importPath(path);
+    return importPath(path, true);
 }
 
-PermanenceRead::Outcome ImportPanel::importPath(const std::string& path) {
-    Controls& c = controls_;
+std::optional<ImportResult> ImportPanel::importPath(const std::string& path, bool namedOutside) {
+    if (importing_) return std::nullopt;
     state_.zeilen = 0;
-    PermanenceRead file = budget_ ? readPermanence(files_, path, *budget_) : readPermanence(files_, path);
-    switch (file.outcome) {
-        case PermanenceRead::Outcome::Empty:
-        case PermanenceRead::Outcome::NotPermanence:
-            return file.outcome;
-        case PermanenceRead::Outcome::Unreadable:
-        case PermanenceRead::Outcome::TooLarge:
-            platform_.inform(std::string(kImportFailedMessage), std::string(kImportTitle));
-            return file.outcome;
-        case PermanenceRead::Outcome::Read:
-            break;
+    importing_ = true;
+    finished_.reset();
+    // The reading sees the file system only; the window changes in finish().
+    runner_->run(
+        path,
+        [&files = files_, budget = budget_, path](ReadWatch& watch) {
+            return budget ? readPermanence(files, path, *budget, &watch) : readPermanence(files, path, listRoom(), &watch);
+        },
+        [this, namedOutside](PermanenceRead file) { finish(std::move(file), namedOutside); });
+    return std::exchange(finished_, std::nullopt);
+}
+
+void ImportPanel::finish(PermanenceRead file, bool namedOutside) {
+    Controls& c = controls_;
+    importing_ = false;
+    finished_ = ImportResult{file.outcome, file.refusal};
+    if (file.outcome != PermanenceRead::Outcome::Read) {
+        const std::string message = refusalMessage(file.refusal, namedOutside);
+        if (!message.empty()) platform_.inform(message, std::string(kImportTitle));
+        return;
     }
 
     // Both passes have succeeded; only now does the window change, in the usual order.
@@ -196,7 +219,6 @@ PermanenceRead::Outcome ImportPanel::importPath(const std::string& path) {
     c.Frame1.visible = false;
     c.okextern.enabled = false;
     c.okabbrechen.enabled = true;
-    return file.outcome;
 }
 
 void ImportPanel::Drive1_Change() {

@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     kalvor::ImportPanel& panel = form.panel();
     const long before = peakKilobytes();
     const auto start = std::chrono::steady_clock::now();
-    const auto outcome = panel.importFile(argv[1]);
+    const auto result = panel.importFile(argv[1]);
+    const auto outcome = result ? result->outcome : kalvor::PermanenceRead::Outcome::Unreadable;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const long peak = peakKilobytes();
     std::printf("%s; %.0f numbers; %.2f s; peak memory %.1f MB (%.1f MB before the import)\n", outcomeName(outcome),

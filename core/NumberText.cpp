@@ -160,6 +160,17 @@ double LeadingNumber::value() const {
 }
 
 bool LeadingNumber::feed(std::string_view bytes) {
+    // What a permanence holds in each field: a few digits without a leading zero,
+    // taken at once as the steps below would take them one by one.
+    if (step_ == Step::Start && !bytes.empty() && bytes.size() <= 15 && bytes.front() != '0' &&
+        std::all_of(bytes.begin(), bytes.end(), isDigit)) {
+        step_ = Step::Mantissa;
+        anyDigit_ = true;
+        for (char c : bytes) leading_ = leading_ * 10 + static_cast<unsigned>(c - '0');
+        std::copy(bytes.begin(), bytes.end(), digits_);
+        count_ = static_cast<int>(bytes.size());
+        return true;
+    }
     for (char c : bytes)
         if (!feed(c)) return false;
     return step_ != Step::Done;

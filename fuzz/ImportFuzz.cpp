@@ -27,8 +27,8 @@ public:
     std::optional<std::vector<std::string>> files(const std::string&) override {
         return std::vector<std::string>{"p.txt"};
     }
-    std::unique_ptr<std::istream> open(const std::string&) override {
-        return std::make_unique<std::istringstream>(bytes_);
+    kalvor::OpenedFile open(const std::string&) override {
+        return {std::make_unique<std::istringstream>(bytes_), kalvor::FileError::None, bytes_.size()};
     }
     std::string currentDirectory() override { return "/"; }
 

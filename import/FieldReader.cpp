@@ -1,6 +1,7 @@
 #include "import/FieldReader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace kalvor {
@@ -11,7 +12,8 @@ bool isLineEnd(int c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
 
-FieldReader::FieldReader(std::istream& in) : in_(in), buffer_(in.good() ? in.rdbuf() : nullptr) {
+FieldReader::FieldReader(std::istream& in, ReadWatch* watch)
+    : in_(in), buffer_(in.good() ? in.rdbuf() : nullptr), watch_(watch), block_(new char[kBlock]) {
     if (!buffer_) in_.setstate(std::ios::failbit);
 }
 
@@ -21,16 +23,51 @@ void FieldReader::stop(std::ios::iostate why) {
     in_.setstate(why | std::ios::failbit);
 }
 
-inline int FieldReader::peek() {
-    if (!buffer_) return kEnd;
+bool FieldReader::refill() {
+    if (!buffer_) return false;
+    if (watch_ && watch_->cancelled.load(std::memory_order_relaxed)) {
+        cancelled_ = true;
+        buffer_ = nullptr;
+        return false;
+    }
+    std::streamsize got = 0;
+    // The stream's failures end the input the way get() ends it: the end at the end
+    // of the file, badbit on a read error (a stream buffer reports one by throwing).
     try {
-        const int c = buffer_->sgetc();
-        if (c == kEnd) stop(std::ios::eofbit);
-        return c;
+        std::streamsize ready = buffer_->in_avail();
+        if (ready <= 0) {
+            if (buffer_->sgetc() == kEnd) {
+                stop(std::ios::eofbit);
+                return false;
+            }
+            ready = std::max<std::streamsize>(buffer_->in_avail(), 1);
+        }
+        got = buffer_->sgetn(block_.get(), std::min<std::streamsize>(ready, kBlock));
     } catch (...) {
         stop(std::ios::badbit);
-        return kEnd;
+        return false;
     }
+    if (got <= 0) {
+        stop(std::ios::eofbit);
+        return false;
+    }
+    pos_ = block_.get();
+    end_ = pos_ + got;
+    comma_ = cr_ = lf_ = quote_ = nullptr;
+    if (watch_) watch_->bytesRead.fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
+    return true;
+}
+
+const char* FieldReader::nextOf(char c, const char*& found) {
+    if (!found || found < pos_) {
+        const void* hit = std::memchr(pos_, c, static_cast<std::size_t>(end_ - pos_));
+        found = hit ? static_cast<const char*>(hit) : end_;
+    }
+    return found;
+}
+
+const char* FieldReader::plainEnd() {
+    return std::min({nextOf(',', comma_), nextOf('\r', cr_), nextOf('\n', lf_)});
 }
 
 inline void FieldReader::finishLineEnd(int c) {
@@ -44,8 +81,9 @@ inline bool FieldReader::begin() {
         if (c == kEnd) return false;
         if (!isLineEnd(c)) break;
         finishLineEnd(c);
-        if (!atLineStart_) {
-            // A comma right before the line end: an empty field.
+        if (!atLineStart_ || keepBlankLines_) {
+            // A comma right before the line end, or a blank line of the header: an
+            // empty field.
             atLineStart_ = true;
             field_.text.clear();
             field_.cut = false;
@@ -74,13 +112,27 @@ inline void FieldReader::feedNumber() {
     fed_ = field_.text.size();
 }
 
-void FieldReader::takeBeyondCap(int c) {
-    // The number has all the bytes before this one, and gets the rest one by one.
+void FieldReader::takeBeyondCap(const char* from, const char* to) {
+    // The number has all the bytes before these, and gets these too.
     feedNumber();
-    const auto byte = static_cast<char>(c);
-    if (number_ && !number_->feed(byte)) number_ = nullptr;
+    if (number_ && !number_->feed(std::string_view(from, static_cast<std::size_t>(to - from)))) number_ = nullptr;
     // Blanks at the end of an unquoted field are no part of it.
-    if (open_ == Open::Quoted || !isBlank(c)) field_.cut = true;
+    if (!field_.cut)
+        field_.cut = open_ == Open::Quoted ? from != to : std::find_if_not(from, to, isBlank) != to;
+}
+
+const char* FieldReader::take(const char* from, const char* to, std::size_t limit) {
+    std::string& text = field_.text;
+    if (text.size() < keep_) {
+        const std::size_t room = std::min(limit, keep_) - text.size();
+        const auto n = std::min(room, static_cast<std::size_t>(to - from));
+        text.append(from, n);
+        from += n;
+        if (from == to || text.size() >= limit) return from;
+    }
+    // Only next() reads beyond the cap; its limit has no end.
+    takeBeyondCap(from, to);
+    return to;
 }
 
 inline void FieldReader::close(int c) {
@@ -93,25 +145,55 @@ inline void FieldReader::close(int c) {
     open_ = Open::Complete;
 }
 
-inline void FieldReader::readOn(std::size_t limit) {
+void FieldReader::readOn(std::size_t limit) {
     std::string& text = field_.text;
     if (open_ == Open::Plain) {
+        const std::size_t room = std::min(limit, keep_);
         while (text.size() < limit) {
-            const int c = get();
-            if (c == kEnd || c == ',' || isLineEnd(c)) return close(c);
-            if (text.size() < kFieldCap) text.push_back(static_cast<char>(c));
-            else takeBeyondCap(c);
-        }
-    } else if (open_ == Open::Quoted) {
-        while (text.size() < limit) {
-            int c = get();
-            if (c == '"') {
-                for (c = get(); c != kEnd && c != ',' && !isLineEnd(c);) c = get();
-                return close(c);
+            if (pos_ == end_ && !refill()) return close(kEnd);
+            if (text.size() < room) {
+                // Byte by byte while the text has room: most fields are a few digits,
+                // ended sooner than a scan for each delimiter would find it.
+                const char* p = pos_;
+                const char* last = pos_ + std::min<std::ptrdiff_t>(room - text.size(), end_ - pos_);
+                while (p != last && *p != ',' && *p != '\r' && *p != '\n') ++p;
+                text.append(pos_, static_cast<std::size_t>(p - pos_));
+                pos_ = p;
+                if (p != last) {
+                    ++pos_;
+                    return close(static_cast<unsigned char>(*p));
+                }
+                continue;
             }
-            if (c == kEnd) return close(c);
-            if (text.size() < kFieldCap) text.push_back(static_cast<char>(c));
-            else takeBeyondCap(c);
+            // Beyond the cap, the rest of the field is scanned for its end: a short
+            // look first, for the fields that skip() keeps only the first byte of.
+            const char* stop = pos_;
+            const char* quick = pos_ + std::min<std::ptrdiff_t>(16, end_ - pos_);
+            while (stop != quick && *stop != ',' && *stop != '\r' && *stop != '\n') ++stop;
+            if (stop == quick && quick != end_) stop = plainEnd();
+            takeBeyondCap(pos_, stop);
+            pos_ = stop;
+            if (stop != end_) {
+                ++pos_;
+                return close(static_cast<unsigned char>(*stop));
+            }
+        }
+        return;
+    }
+    if (open_ != Open::Quoted) return;
+    while (text.size() < limit) {
+        if (pos_ == end_ && !refill()) return close(kEnd);
+        const char* stop = nextOf('"', quote_);
+        pos_ = take(pos_, stop, limit);
+        if (pos_ != stop) return;  // the text holds limit bytes
+        if (stop == end_) continue;
+        ++pos_;
+        // The closing quote: what follows it up to the delimiter is dropped.
+        for (;;) {
+            if (pos_ == end_ && !refill()) return close(kEnd);
+            const char* delimiter = plainEnd();
+            pos_ = delimiter;
+            if (delimiter != end_) return close(get());
         }
     }
 }
@@ -124,6 +206,14 @@ std::optional<std::string> FieldReader::startOfNext(std::size_t count) {
     count = std::min(count, kFieldCap);
     readOn(count);
     return field_.text.substr(0, count);
+}
+
+const Field* FieldReader::skip() {
+    // Room for a usual field whole, so that it ends in the plain byte loop.
+    keep_ = 16;
+    const Field* field = next();
+    keep_ = kFieldCap;
+    return field;
 }
 
 const Field* FieldReader::next(LeadingNumber* number) {

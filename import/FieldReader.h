@@ -2,7 +2,10 @@
 // Splits a permanence file into its fields, the way both passes of the import
 // read it. One reader for both passes, so that they classify every field alike.
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <istream>
 #include <optional>
 #include <streambuf>
@@ -35,49 +38,73 @@ struct Field {
 // - A line that holds nothing but blanks is passed over: it is no field, so a blank
 //   line (also one at the end of the file) never becomes a throw. An empty field is
 //   still possible between commas, after a comma at the end of a line, or as "".
+//   While the header is read (keepBlankLines), a blank line is an empty field.
 // - The file ends the fields: there is no field after the last one, even when the
 //   last line ends with a comma.
+// Lets another thread follow a reading and stop it.
+struct ReadWatch {
+    std::atomic<std::uint64_t> bytesRead{0};    // by every reader given this watch
+    std::atomic<std::uint64_t> bytesToRead{0};  // what the readings will take in all, once known
+    std::atomic<bool> cancelled{false};         // set to stop the reading at its next block
+};
+
 class FieldReader {
 public:
-    explicit FieldReader(std::istream& in);
+    // The watch, when given, counts the bytes read and can stop the reading.
+    explicit FieldReader(std::istream& in, ReadWatch* watch = nullptr);
+    FieldReader(const FieldReader&) = delete;
+    FieldReader& operator=(const FieldReader&) = delete;
 
-    // The next field, valid until the following call; nullptr at the end of the file
-    // or on a read error. Every byte of the field, also those beyond the cap, goes to
-    // number when one is given.
+    // The next field, valid until the following call; nullptr at the end of the file,
+    // on a read error or once cancelled. Every byte of the field, also those beyond
+    // the cap, goes to number when one is given.
     const Field* next(LeadingNumber* number = nullptr);
+    // The next field as next() gives it, with no more than its first 16 bytes in the
+    // text: what classifies it, read faster.
+    const Field* skip();
     // The first bytes of the next field, at most count (and kFieldCap) of them, fewer
     // when the field is shorter; the rest is not read yet, and the following next()
     // gives the whole field. Nothing at the end of the file or on a read error.
     std::optional<std::string> startOfNext(std::size_t count);
-    // True when reading stopped because the file could not be read.
-    bool failed() const { return in_.bad(); }
+    // While set, a blank line is an empty field instead of being passed over (the
+    // header, whose fields are counted by place).
+    void keepBlankLines(bool keep) { keepBlankLines_ = keep; }
+    // True when reading stopped because the file could not be read or the watch
+    // cancelled it.
+    bool failed() const { return in_.bad() || cancelled_; }
+    bool cancelled() const { return cancelled_; }
 
 private:
-    // The next byte, or the end. The stream's buffer is read directly, not through
-    // istream::get(), which costs a sentry per byte; its failures end the input the
-    // way get() ends it: the end at the end of the file, badbit on a read error.
+    // The next byte, or the end. The file is taken from the stream in blocks and
+    // scanned there; only a new block can fail or be cancelled.
     int get() {
-        if (!buffer_) return kEnd;
-        try {
-            const int c = buffer_->sbumpc();
-            if (c == kEnd) stop(std::ios::eofbit);
-            return c;
-        } catch (...) {
-            stop(std::ios::badbit);
-            return kEnd;
-        }
+        if (pos_ == end_ && !refill()) return kEnd;
+        return static_cast<unsigned char>(*pos_++);
     }
-    int peek();
+    int peek() {
+        if (pos_ == end_ && !refill()) return kEnd;
+        return static_cast<unsigned char>(*pos_);
+    }
+    // The next block; false at the end of the file, on a read error or once cancelled.
+    bool refill();
     void stop(std::ios::iostate why);
     // Consumes the LF of a CR LF pair after a CR.
     void finishLineEnd(int c);
+    // The first byte c at or after pos_ in the block, or end_; remembered in found
+    // until pos_ passes it, so that a block is scanned once per byte value.
+    const char* nextOf(char c, const char*& found);
+    // Where the unquoted field at pos_ ends in the block: its comma or line end, or end_.
+    const char* plainEnd();
 
     // Opens the next field; false at the end.
     bool begin();
     // Reads on in the open field until it ends or its text holds limit bytes.
     void readOn(std::size_t limit);
-    // A byte the text has no room for.
-    void takeBeyondCap(int c);
+    // Takes the bytes [from, to) of the open field into its text, as far as the text
+    // has room below limit; returns where it stopped.
+    const char* take(const char* from, const char* to, std::size_t limit);
+    // Bytes the text has no room for.
+    void takeBeyondCap(const char* from, const char* to);
     // Gives number_ the bytes of the text it has not had yet. The number of a field
     // that fits the cap is read from its text once the field has ended, so that the
     // reading loop stays small.
@@ -86,11 +113,23 @@ private:
     void close(int c);
 
     static constexpr int kEnd = std::char_traits<char>::eof();
+    static constexpr std::size_t kBlock = 64 * 1024;
 
     enum class Open { No, Plain, Quoted, Complete };
 
     std::istream& in_;
     std::streambuf* buffer_;
+    ReadWatch* watch_;
+    std::unique_ptr<char[]> block_;
+    const char* pos_ = nullptr;
+    const char* end_ = nullptr;
+    const char* comma_ = nullptr;
+    const char* cr_ = nullptr;
+    const char* lf_ = nullptr;
+    const char* quote_ = nullptr;
+    bool cancelled_ = false;
+    bool keepBlankLines_ = false;
+    std::size_t keep_ = kFieldCap;  // the most of a field's bytes its text holds
     bool atLineStart_ = true;
     Open open_ = Open::No;
     Field field_;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "import/RegularFile.h"
+
 namespace kalvor {
 
 class FileSystem {
@@ -35,9 +37,9 @@ public:
         auto plain = files(dir);
         return Listing{std::move(*subdirectories), plain ? std::move(*plain) : std::vector<std::string>{}};
     }
-    // The file for reading from its start; nullptr when it is missing, unreadable or
-    // not a plain file (a directory is never opened as a file).
-    virtual std::unique_ptr<std::istream> open(const std::string& path) = 0;
+    // The file for reading from its start, or why it cannot be read: missing,
+    // unreadable or not a plain file (a directory is never opened as a file).
+    virtual OpenedFile open(const std::string& path) = 0;
     // The program's current working directory.
     virtual std::string currentDirectory() = 0;
 };

@@ -124,7 +124,7 @@ std::optional<std::vector<std::string>> LocalFileSystem::files(const std::string
 
 std::optional<FileSystem::Listing> LocalFileSystem::list(const std::string& dir) { return listDirectory(dir); }
 
-std::unique_ptr<std::istream> LocalFileSystem::open(const std::string& path) { return openRegularFile(path); }
+OpenedFile LocalFileSystem::open(const std::string& path) { return openRegularFile(path); }
 
 std::string LocalFileSystem::currentDirectory() {
     std::error_code ec;

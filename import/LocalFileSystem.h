@@ -13,7 +13,7 @@ public:
     std::optional<std::vector<std::string>> subdirectories(const std::string& dir) override;
     std::optional<std::vector<std::string>> files(const std::string& dir) override;
     std::optional<Listing> list(const std::string& dir) override;
-    std::unique_ptr<std::istream> open(const std::string& path) override;
+    OpenedFile open(const std::string& path) override;
     std::string currentDirectory() override;
 };
 

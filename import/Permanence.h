@@ -25,6 +25,24 @@ FieldKind classifyField(std::string_view field);
 // True when the first nine characters are exactly "Spielbank".
 bool isPermanenceHeader(std::string_view firstField);
 
+// Why a file was not imported.
+enum class Refusal {
+    None,           // it was
+    Empty,          // a file of 0 bytes
+    NotPermanence,  // the first field does not begin with "Spielbank"
+    NotFound,
+    NoPermission,
+    NotPlainFile,   // a directory, FIFO, socket or device
+    ReadError,
+    TooShort,       // fewer than four header fields
+    TooLarge,       // more numbers than the list can hold in this machine's memory
+    Changed,        // the second pass found another file than the first
+    Cancelled,      // stopped by the user
+};
+
+// Why, in a few German words: "nicht gefunden", "keine Berechtigung", ...; empty for None.
+std::string_view refusalText(Refusal refusal);
+
 struct PermanenceRead {
     enum class Outcome {
         Read,
@@ -34,6 +52,7 @@ struct PermanenceRead {
         TooLarge,       // more numbers than the list can hold in this machine's memory
     };
     Outcome outcome = Outcome::Unreadable;
+    Refusal refusal = Refusal::ReadError;  // None exactly when outcome is Read
     std::array<Field, 3> header;  // fields 1 to 3 as the file's bytes, each cut at kFieldCap
     std::size_t count = 0;        // number fields found
     // Indices 0 to count + kPermMargin; element i is the i-th number as its throw
@@ -50,10 +69,13 @@ std::size_t listRoom();
 // Reads the file at path in two passes, counting and then filling a list allocated
 // at its final size between them. Nothing outside the result is touched, so a
 // failure in either pass leaves the caller free to change nothing. A file with more
-// than room numbers is refused as soon as the count passes it.
-PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::size_t room = listRoom());
+// than room numbers is refused as soon as the count passes it. The watch, when
+// given, follows both passes and can cancel them.
+PermanenceRead readPermanence(FileSystem& files, const std::string& path, std::size_t room = listRoom(),
+                              ReadWatch* watch = nullptr);
 // The same for imports side by side: the room is the whole budget, and the list, once
 // counted, waits for its share of it (kept in the result's memory).
-PermanenceRead readPermanence(FileSystem& files, const std::string& path, ListBudget& budget);
+PermanenceRead readPermanence(FileSystem& files, const std::string& path, ListBudget& budget,
+                              ReadWatch* watch = nullptr);
 
 }  // namespace kalvor

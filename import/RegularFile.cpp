@@ -11,21 +11,43 @@
 namespace kalvor {
 namespace {
 
-// A descriptor of a plain file, or -1. Opening does not wait for a FIFO's writer
-// or a device; once the descriptor is known to be a plain file, reads may block as
-// any file read does.
-int openPlain(const std::string& path, off_t& size) {
+FileError errorOf(int number) {
+    switch (number) {
+        case ENOENT:
+        case ENOTDIR: return FileError::NotFound;
+        case EACCES:
+        case EPERM: return FileError::NoPermission;
+        case EISDIR:
+        case ENXIO:  // a socket, or a device without its driver
+        case ENODEV: return FileError::NotPlainFile;
+        default: return FileError::ReadFailed;
+    }
+}
+
+// A descriptor of a plain file, or -1 with error set. Opening does not wait for a
+// FIFO's writer or a device; once the descriptor is known to be a plain file, reads
+// may block as any file read does.
+int openPlain(const std::string& path, off_t& size, FileError& error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat st {};
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
+    if (fd < 0) {
+        error = errorOf(errno);
         return -1;
     }
-    size = st.st_size;
-    return fd;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        error = errorOf(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        error = FileError::NotPlainFile;
+    } else {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+            size = st.st_size;
+            return fd;
+        }
+        error = FileError::ReadFailed;
+    }
+    ::close(fd);
+    return -1;
 }
 
 ssize_t readSome(int fd, char* into, std::size_t count) {
@@ -68,16 +90,20 @@ private:
 
 }  // namespace
 
-std::unique_ptr<std::istream> openRegularFile(const std::string& path) {
+OpenedFile openRegularFile(const std::string& path) {
     off_t size = 0;
-    const int fd = openPlain(path, size);
-    if (fd < 0) return nullptr;
-    return std::make_unique<DescriptorStream>(fd);
+    OpenedFile opened;
+    const int fd = openPlain(path, size, opened.error);
+    if (fd < 0) return opened;
+    opened.stream = std::make_unique<DescriptorStream>(fd);
+    opened.size = static_cast<std::uint64_t>(size);
+    return opened;
 }
 
 std::optional<std::string> readRegularFile(const std::string& path, std::size_t maxBytes) {
     off_t size = 0;
-    const int fd = openPlain(path, size);
+    FileError error = FileError::None;
+    const int fd = openPlain(path, size, error);
     if (fd < 0) return std::nullopt;
     std::string content;
     bool whole = static_cast<unsigned long long>(size) <= maxBytes;

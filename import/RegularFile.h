@@ -5,6 +5,7 @@
 // closed again unread.
 
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <memory>
 #include <optional>
@@ -12,9 +13,26 @@
 
 namespace kalvor {
 
-// The file from its start; nullptr when it is missing, unreadable or not a plain
-// file. A read error midway makes the stream bad.
-std::unique_ptr<std::istream> openRegularFile(const std::string& path);
+// Why a file could not be opened or read.
+enum class FileError {
+    None,
+    NotFound,      // no such file, or a directory of its path missing
+    NoPermission,  // the user may not read it
+    NotPlainFile,  // a directory, FIFO, socket or device
+    ReadFailed,    // any other failure of the system, also while reading
+};
+
+struct OpenedFile {
+    std::unique_ptr<std::istream> stream;  // nullptr when the file could not be opened
+    FileError error = FileError::None;     // why, when it could not
+    std::uint64_t size = 0;                // its size when it was opened
+
+    explicit operator bool() const { return stream != nullptr; }
+};
+
+// The file from its start, or why it cannot be read. A read error midway makes the
+// stream bad.
+OpenedFile openRegularFile(const std::string& path);
 
 // The whole file; nothing when it cannot be opened as above, fails while read, or
 // holds more than maxBytes.

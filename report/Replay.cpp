@@ -28,15 +28,9 @@ void appendNote(std::string& note, std::string_view text) {
     note += text;
 }
 
-std::string_view reason(Outcome outcome) {
-    switch (outcome) {
-        case Outcome::Empty: return "leer";
-        case Outcome::NotPermanence: return "keine Permanenz";
-        case Outcome::Unreadable: return "nicht lesbar";
-        case Outcome::TooLarge: return "zu groß";
-        case Outcome::Read: break;
-    }
-    return {};
+// Why the import refused a file; its message box would say the same in a sentence.
+std::string_view reason(const std::optional<ImportResult>& result) {
+    return refusalText(result ? result->refusal : Refusal::ReadError);
 }
 
 // A chart's raster is 325 kB, above malloc's threshold for mapping blocks of their
@@ -69,12 +63,11 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     Controls& c = window.controls();
 
     FileReport report;
-    report.outcome = window.panel().importFile(path);
+    // The panel reads at once: it has no runner of its own.
+    const std::optional<ImportResult> result = window.panel().importFile(path);
+    report.outcome = result ? result->outcome : Outcome::Unreadable;
     if (report.refused()) {
-        std::string messages;
-        for (const std::string& m : platform.messages) appendNote(messages, m);
-        report.note = reason(report.outcome);
-        if (!messages.empty()) report.note += ": " + messages;
+        report.note = reason(result);
         return report;
     }
     const std::string imported = c.text.text;

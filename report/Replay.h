@@ -70,7 +70,7 @@ public:
         return std::vector<std::string>{};
     }
     std::optional<std::vector<std::string>> files(const std::string&) override { return std::vector<std::string>{}; }
-    std::unique_ptr<std::istream> open(const std::string& path) override { return disk_.open(path); }
+    OpenedFile open(const std::string& path) override { return disk_.open(path); }
     std::string currentDirectory() override { return "/"; }
 
 private:

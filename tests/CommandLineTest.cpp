@@ -50,6 +50,8 @@ TEST(CommandLine, HelpVersionAndEveryOtherOptionOrASecondFileRefused) {
         EXPECT_EQ(parse(args).action, Action::UsageError) << args.front();
         EXPECT_EQ(parse(args).file, "");
     }
+    // Nothing is opened then, and the message says so.
+    EXPECT_EQ(parse({"a.txt", "b.txt"}).error, "kalvor1: mehr als eine Datei angegeben; geöffnet werden kann nur eine");
 }
 
 // The caption is fixed text; the version lives in the build. A release changes both.

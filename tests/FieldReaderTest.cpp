@@ -96,3 +96,55 @@ TEST(FieldReader, LongFieldsAreHeldOnlyUpToTheCapAndTheirNumberReadsWhole) {
     EXPECT_EQ(*blanks, (Field{std::string(kFieldCap, 'b'), false}));
     EXPECT_FALSE(reader.next());
 }
+
+namespace {
+
+// Gives its bytes in blocks of the given size.
+class Dribble final : public std::streambuf {
+public:
+    Dribble(std::string bytes, std::size_t block) : bytes_(std::move(bytes)), block_(block) {}
+
+protected:
+    int_type underflow() override {
+        if (at_ >= bytes_.size()) return traits_type::eof();
+        const std::size_t n = std::min(block_, bytes_.size() - at_);
+        setg(bytes_.data() + at_, bytes_.data() + at_, bytes_.data() + at_ + n);
+        at_ += n;
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    std::string bytes_;
+    std::size_t block_, at_ = 0;
+};
+
+}  // namespace
+
+// The reader scans the blocks the stream gives: a field, a CR LF or a quote split
+// between two of them reads as in one piece, and so does the number of a long field.
+TEST(FieldReader, BlocksOfAnySizeGiveTheSameFieldsAndNumbers) {
+    const std::string text = "Spielbank, \"Ham\r\nburg\"  x\r\n  17  ,\r\n\r\n" + std::string(3000, '7') + "e-2995," +
+                             std::string(2000, ' ') + "5\r-3\n\"" + std::string(1500, 'q') + "\"\n=,,\n";
+    const auto read = [](std::istream& in) {
+        FieldReader reader(in);
+        std::vector<std::pair<Field, double>> out;
+        LeadingNumber number;
+        while (const Field* f = reader.next(&number)) {
+            out.emplace_back(*f, number.value());
+            number.reset();
+        }
+        EXPECT_FALSE(reader.failed());
+        return out;
+    };
+    std::istringstream whole(text);
+    const auto expected = read(whole);
+    ASSERT_EQ(expected.size(), 11u);
+    EXPECT_EQ(expected[1].first.text, "Ham\r\nburg");
+    EXPECT_NEAR(expected[4].second, 77777.0 + 7.0 / 9, 1e-9);
+    for (std::size_t block : {1u, 2u, 3u, 7u, 1000u}) {
+        SCOPED_TRACE(block);
+        Dribble dribble(text, block);
+        std::istream in(&dribble);
+        EXPECT_EQ(read(in), expected);
+    }
+}

@@ -133,7 +133,7 @@ TEST_F(Panel, AFileThatBecameADirectoryIsNotRead) {
     fs::remove(root / "work/A.txt");
     fs::create_directory(root / "work/A.txt");
     c.okexternok.click();
-    EXPECT_EQ(platform.notices, Names{" Import|Die Datei konnte nicht gelesen werden."});
+    EXPECT_EQ(platform.notices, Names{" Import|Die Datei konnte nicht gelesen werden: keine normale Datei."});
     EXPECT_EQ(w.state().extern_, 0);
 }
 
@@ -161,8 +161,13 @@ TEST_F(Panel, ImportTwiceShowsTheInstructionsOnceAndAbbrRestoresTheStandardPromp
 
 TEST_F(Panel, AFileNamedOutsideThePanelIsShownSelectedAndImportedAsByOk) {
     std::ofstream(root / "mnt/notes.txt") << "Kein Kopf\n";
-    EXPECT_EQ(panel().importFile((root / "mnt/notes.txt").string()), PermanenceRead::Outcome::NotPermanence);
+    EXPECT_EQ(panel().importFile((root / "mnt/notes.txt").string())->outcome, PermanenceRead::Outcome::NotPermanence);
     // Refused as OK refuses it: the panel stays open on the file's directory and drive.
+    // Unlike OK, it says why: the user named the file, not a list.
+    EXPECT_EQ(platform.notices,
+              Names{" Import|Die Datei ist keine Permanenz: Die erste Zeile beginnt nicht mit „Spielbank“."});
+    c.okexternok.click();  // the same file through OK: refused without a word
+    EXPECT_EQ(platform.notices.size(), 1u);
     EXPECT_TRUE(c.Frame1.visible);
     EXPECT_EQ(c.text.text, importPrompt());
     EXPECT_EQ(c.Dir1.path, (root / "mnt").string());
@@ -170,7 +175,7 @@ TEST_F(Panel, AFileNamedOutsideThePanelIsShownSelectedAndImportedAsByOk) {
     EXPECT_EQ(c.File1.selectedName(), "notes.txt");
     EXPECT_TRUE(c.okexternok.enabled);
 
-    EXPECT_EQ(panel().importFile((root / "work/c.Txt").string()), PermanenceRead::Outcome::Read);
+    EXPECT_EQ(panel().importFile((root / "work/c.Txt").string())->outcome, PermanenceRead::Outcome::Read);
     EXPECT_EQ(c.Dir1.path, (root / "work").string());
     EXPECT_EQ(c.Drive1.current, 0);
     EXPECT_EQ(c.File1.selectedName(), "c.Txt");
@@ -200,8 +205,9 @@ TEST(LocalDisk, TheRootIsTheFirstDriveAndOnlyPlainFilesOpenWithoutWaiting) {
     const Names drives = disk.drives();
     ASSERT_FALSE(drives.empty());
     EXPECT_EQ(drives.front(), "/");
-    EXPECT_EQ(disk.open("/"), nullptr);
-    EXPECT_EQ(disk.open("/no/such/file.txt"), nullptr);
+    EXPECT_EQ(disk.open("/").error, FileError::NotPlainFile);
+    EXPECT_EQ(disk.open("/no/such/file.txt").error, FileError::NotFound);
+    EXPECT_EQ(disk.open("/etc/hostname/x").error, FileError::NotFound);
     EXPECT_FALSE(disk.subdirectories("/no/such/dir"));
 
     // A FIFO under a file's name has no writer: opening it must neither wait (the
@@ -214,13 +220,20 @@ TEST(LocalDisk, TheRootIsTheFirstDriveAndOnlyPlainFilesOpenWithoutWaiting) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::ofstream(plain) << "Spielbank";
     ::alarm(10);
-    EXPECT_EQ(disk.open(fifo), nullptr);
+    EXPECT_EQ(disk.open(fifo).error, FileError::NotPlainFile);
     EXPECT_FALSE(readRegularFile(fifo, 100));
     ::alarm(0);
     EXPECT_EQ(disk.files(dir.string()), Names{"p.txt"});
-    auto in = disk.open(plain);
-    ASSERT_NE(in, nullptr);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(*in), {}), "Spielbank");
+    OpenedFile in = disk.open(plain);
+    ASSERT_TRUE(in);
+    EXPECT_EQ(in.size, 9u);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(*in.stream), {}), "Spielbank");
+    // Without the right to read (root has it anyway).
+    fs::permissions(plain, fs::perms::none);
+    if (::geteuid() != 0) {
+        EXPECT_EQ(disk.open(plain).error, FileError::NoPermission);
+    }
+    fs::permissions(plain, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(readRegularFile(plain, 9), "Spielbank");
     EXPECT_FALSE(readRegularFile(plain, 8));
     fs::remove_all(dir);

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <streambuf>
 
 #include "app/ImportPanel.h"
 #include "import/Permanence.h"
@@ -20,7 +22,8 @@ using kalvor::testing::NumberSequence;
 namespace {
 
 constexpr const char* kHeader = "Spielbank Hamburg\nTisch 1\nFreitag 27.11.2026\nPermanenz ab 15.00 Uhr\n";
-const std::string kFailure = " Import|Die Datei konnte nicht gelesen werden.";
+// The message box of a file that could not be read, with the reason.
+std::string failure(const std::string& reason) { return " Import|Die Datei konnte nicht gelesen werden: " + reason + "."; }
 
 class Import : public ::testing::Test {
 protected:
@@ -174,9 +177,77 @@ TEST_F(Import, AFileThatCannotBeReadChangesNothingAndIsReported) {
                                    c.File1.items.begin()));
     c.okexternok.click();
 
-    EXPECT_EQ(platform.notices, std::vector<std::string>(7, kFailure));
+    files.addRefused("/data/locked.txt", FileError::NoPermission);
+    ok("locked.txt");
+    files.addRefused("/data/pipe.txt", FileError::NotPlainFile);
+    ok("pipe.txt");
+
+    const std::string tooShort = failure("unvollständig: weniger als vier Kopfzeilen");
+    const std::string changed = failure("während des Lesens verändert");
+    EXPECT_EQ(platform.notices,
+              (std::vector<std::string>{tooShort, tooShort, changed, changed, changed, failure("Lesefehler"),
+                                        failure("nicht gefunden"), failure("keine Berechtigung"),
+                                        failure("keine normale Datei")}));
     expectNothingImported(importPrompt());
     EXPECT_EQ(s.perm, before);
+
+    // More numbers than the memory holds.
+    files.add("/data/three.txt", std::string(kHeader) + "1,2,3\n");
+    const PermanenceRead large = readPermanence(files, "/data/three.txt", 3 + kPermMargin);
+    EXPECT_EQ(refusalMessage(large.refusal, false), "Die Datei konnte nicht gelesen werden: zu groß für den Arbeitsspeicher.");
+}
+
+// A blank line among the four header fields is an empty field of the header, so the
+// header keeps its four places; among the data it is passed over. Both passes agree.
+TEST_F(Import, ABlankLineInTheHeaderIsAnEmptyHeaderField) {
+    importFile("p.txt", "Spielbank Hamburg\nTisch 1\nFreitag 27.11.2026\n\n23\n36\n");
+    EXPECT_EQ(s.perm, list({23, 36}));
+    EXPECT_EQ(c.text.text, "Spielbank Hamburg\rTisch 1\rFreitag 27.11.2026");
+    c.okabbrechen.click();
+    c.okextern.click();
+    importFile("q.txt", "\nSpielbank Hamburg\n\n  \r\n-\n23\n\n\n36\n");
+    EXPECT_EQ(s.perm, list({23, 36}));
+    EXPECT_EQ(c.text.text, "Spielbank Hamburg\r\r");
+    EXPECT_TRUE(platform.notices.empty());
+}
+
+// The watch sees the bytes of both passes and stops the reading when cancelled,
+// which the panel takes as a refusal without a word.
+TEST_F(Import, ACancelledReadingStopsAtItsNextBlockAndChangesNothing) {
+    const std::string text = std::string(kHeader) + "1\n2\n";
+    files.add("/data/p.txt", text);
+    ReadWatch watch;
+    EXPECT_EQ(readPermanence(files, "/data/p.txt", listRoom(), &watch).refusal, Refusal::None);
+    EXPECT_EQ(watch.bytesRead, 2 * text.size());
+    EXPECT_EQ(watch.bytesToRead, 2 * text.size());
+
+    // A header, then zero bytes without end; the user cancels after the first megabyte.
+    ReadWatch stopped;
+    class Endless final : public std::streambuf {
+    public:
+        explicit Endless(ReadWatch& watch) : watch_(watch) {
+            std::copy(kHeader, kHeader + std::char_traits<char>::length(kHeader), block_.begin());
+            setg(block_.data(), block_.data(), block_.data() + block_.size());
+        }
+        std::size_t delivered = block_.size();
+
+    protected:
+        int_type underflow() override {
+            block_.fill('\0');
+            setg(block_.data(), block_.data(), block_.data() + block_.size());
+            delivered += block_.size();
+            if (delivered > (1u << 20)) watch_.cancelled = true;
+            return 0;
+        }
+
+    private:
+        ReadWatch& watch_;
+        std::array<char, 4096> block_{};
+    } endless(stopped);
+    files.addBuffer("/data/endless.txt", endless);
+    EXPECT_EQ(readPermanence(files, "/data/endless.txt", listRoom(), &stopped).refusal, Refusal::Cancelled);
+    EXPECT_LE(endless.delivered, (1u << 20) + 2 * 64 * 1024);
+    EXPECT_EQ(refusalMessage(Refusal::Cancelled, true), "");
 }
 
 TEST_F(Import, EndlessFieldsAreNeverHeldWhole) {

@@ -185,7 +185,7 @@ TEST_F(Report, RefusedFilesGetTheirReasonAndTheOthersGoOn) {
     // A red 5, then a black 17 back onto the zero line.
     EXPECT_EQ(got[2], d + "leer.txt,,,,,,,,,,,,,,,,,,leer,");
     EXPECT_EQ(got[3], d + "saal.txt,\"Spielbank Hamburg, Saal 2\",\"Tisch \"\"Nord\"\"\",Montag,2,1,1,1,0,1,0,1,0,1,0.5,1,1,1,,");
-    EXPECT_EQ(got[4], missing + ",,,,,,,,,,,,,,,,,,nicht lesbar: Die Datei konnte nicht gelesen werden.,");
+    EXPECT_EQ(got[4], missing + ",,,,,,,,,,,,,,,,,,nicht gefunden,");
 
     std::string field;
     appendCsvField(field, "a\rb\nc");

@@ -601,7 +601,9 @@ std::string Form1View::droppableFile(const QMimeData* mime) const {
     if (!fileOpener_ || !c_.okextern.enabled || !mime || !mime->hasUrls()) return {};
     const QList<QUrl> urls = mime->urls();
     if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
-    const QByteArray path = QFile::encodeName(urls.front().toLocalFile());
+    // The path's bytes as the URL carries them: toLocalFile() would decode them as
+    // UTF-8 and lose those of a name that is not.
+    const QByteArray path = QByteArray::fromPercentEncoding(urls.front().path(QUrl::FullyEncoded).toLatin1());
     return path.toStdString();
 }
 

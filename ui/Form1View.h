@@ -53,6 +53,9 @@ public:
     void setFileOpener(std::function<void(const std::string&)> open) { fileOpener_ = std::move(open); }
     // Imports the file at the absolute path behind the exception barrier, as "OK" would.
     void openFile(const std::string& path);
+    // Runs handler as the window runs a user event's handler: behind the exception
+    // barrier, then mirrored into the widgets. For work that ends later, off the event.
+    void runHandler(const std::function<void()>& handler) { handle(handler); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

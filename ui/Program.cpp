@@ -8,6 +8,9 @@ namespace kalvor {
 Program::Program() : printer_([this] { return view_ ? view_->grab().toImage() : QImage(); }) {
     view_ = std::make_unique<Form1View>(window_.form());
     view_->setFileOpener([this](const std::string& path) { window_.panel().importFile(path); });
+    importRunner_ = std::make_unique<QtImportRunner>(
+        view_.get(), [this](const std::function<void()>& handler) { view_->runHandler(handler); });
+    window_.panel().setRunner(*importRunner_);
     printer_.setDialogParent(view_.get());
     platform_.setWindow(view_.get());
 }

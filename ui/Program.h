@@ -9,6 +9,7 @@
 #include "core/Random.h"
 #include "import/LocalFileSystem.h"
 #include "ui/Form1View.h"
+#include "ui/QtImportRunner.h"
 #include "ui/QtPlatform.h"
 #include "ui/QtPrinter.h"
 
@@ -28,6 +29,8 @@ public:
 
     Form1& form() { return window_.form(); }
     Form1View& window() { return *view_; }
+    // True while a file is being read for the import.
+    bool importing() { return window_.panel().importing(); }
 
 private:
     // The ports first: the window uses them until it goes.
@@ -37,6 +40,8 @@ private:
     QtPrinter printer_;
     Window window_{{platform_, random_, files_, printer_}};
     std::unique_ptr<Form1View> view_;
+    // Goes first: a reading still running is stopped before the panel and the window go.
+    std::unique_ptr<QtImportRunner> importRunner_;
 };
 
 }  // namespace kalvor

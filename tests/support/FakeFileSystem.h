@@ -68,6 +68,8 @@ public:
     void add(const std::string& path, const std::string& content) { add(path, std::vector<std::string>{content}); }
     void addFailing(const std::string& path, const std::string& bytesBeforeError) { failing_[path] = bytesBeforeError; }
     void remove(const std::string& path) { files_.erase(path); }
+    // A file listed but refused when opened, for the given reason.
+    void addRefused(const std::string& path, FileError error) { errors_[path] = error; }
     // A file read through the given buffer, which the test keeps.
     void addBuffer(const std::string& path, std::streambuf& buffer) { buffers_[path] = &buffer; }
 
@@ -88,17 +90,20 @@ public:
             if (parentOf(path) == dir) names.push_back(nameOf(path));
         for (const auto& [path, buffer] : buffers_)
             if (parentOf(path) == dir) names.push_back(nameOf(path));
+        for (const auto& [path, error] : errors_)
+            if (parentOf(path) == dir) names.push_back(nameOf(path));
         return names;
     }
-    std::unique_ptr<std::istream> open(const std::string& path) override {
+    OpenedFile open(const std::string& path) override {
         opened.push_back(path);
-        if (auto f = failing_.find(path); f != failing_.end()) return std::make_unique<FailingStream>(f->second);
-        if (auto b = buffers_.find(path); b != buffers_.end()) return std::make_unique<std::istream>(b->second);
+        if (auto f = failing_.find(path); f != failing_.end()) return {std::make_unique<FailingStream>(f->second)};
+        if (auto b = buffers_.find(path); b != buffers_.end()) return {std::make_unique<std::istream>(b->second)};
+        if (auto e = errors_.find(path); e != errors_.end()) return {nullptr, e->second};
         auto it = files_.find(path);
-        if (it == files_.end()) return nullptr;
+        if (it == files_.end()) return {nullptr, FileError::NotFound};
         File& file = it->second;
         const std::string& content = file.versions[std::min(file.opens++, file.versions.size() - 1)];
-        return std::make_unique<std::istringstream>(content);
+        return {std::make_unique<std::istringstream>(content), FileError::None, content.size()};
     }
     std::string currentDirectory() override { return cwd; }
 
@@ -120,6 +125,7 @@ private:
     std::map<std::string, File> files_;
     std::map<std::string, std::string> failing_;
     std::map<std::string, std::streambuf*> buffers_;
+    std::map<std::string, FileError> errors_;
 };
 
 }  // namespace kalvor::testing
