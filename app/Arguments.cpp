@@ -22,13 +22,13 @@ std::string writtenShortOption(const std::vector<std::string>& args, char letter
 
 }  // namespace
 
-ParsedArguments parseArguments(const std::vector<std::string>& args, std::span<const OptionSpec> specs) {
+ParsedArguments parseArguments(const std::vector<std::string>& args, std::span<const OptionSpec> table) {
     ParsedArguments parsed;
     std::string shortOptions = ":";  // a missing value is told apart from an unknown option
     std::vector<std::string> longNames;
     std::vector<option> longOptions;
-    longNames.reserve(specs.size());
-    for (const OptionSpec& s : specs) {
+    longNames.reserve(table.size());
+    for (const OptionSpec& s : table) {
         if (s.shortName != 0) {
             shortOptions += s.shortName;
             if (s.takesValue) shortOptions += ':';
@@ -36,7 +36,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, std::span<c
         if (!s.longName.empty()) {
             longNames.emplace_back(s.longName);
             longOptions.push_back({longNames.back().c_str(), s.takesValue ? required_argument : no_argument,
-                                   nullptr, 256 + static_cast<int>(&s - specs.data())});
+                                   nullptr, 256 + static_cast<int>(&s - table.data())});
         }
     }
     longOptions.push_back({nullptr, 0, nullptr, 0});
@@ -58,7 +58,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, std::span<c
         if (c == '?' || c == ':') {
             parsed.missingValue = c == ':';
             if (optopt >= 256) {  // a long option without its value
-                parsed.badOption = "--" + std::string(specs[static_cast<size_t>(optopt - 256)].longName);
+                parsed.badOption = "--" + std::string(table[static_cast<size_t>(optopt - 256)].longName);
             } else if (optopt != 0) {
                 parsed.badOption = writtenShortOption(args, static_cast<char>(optopt));
             } else {
@@ -72,9 +72,9 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, std::span<c
         }
         const OptionSpec* spec = nullptr;
         if (c >= 256) {
-            spec = &specs[static_cast<size_t>(c - 256)];
+            spec = &table[static_cast<size_t>(c - 256)];
         } else {
-            for (const OptionSpec& s : specs)
+            for (const OptionSpec& s : table)
                 if (s.shortName == c) spec = &s;
         }
         if (spec == nullptr) continue;

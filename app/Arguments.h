@@ -34,6 +34,6 @@ struct ParsedArguments {
 };
 
 // args without the program's name.
-ParsedArguments parseArguments(const std::vector<std::string>& args, std::span<const OptionSpec> specs);
+ParsedArguments parseArguments(const std::vector<std::string>& args, std::span<const OptionSpec> table);
 
 }  // namespace kalvor

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ScratchDir.h"
+
 namespace fs = std::filesystem;
 
 extern char** environ;
@@ -27,20 +29,8 @@ const std::string kProgram = KALVOR_PROGRAM;  // built with the window only
 #endif
 const fs::path kExample = KALVOR_SOURCE_DIR "/examples/hamburg_2026-11-27_tisch1.txt";
 
-std::string fileBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-class Process : public ::testing::Test {
+class Process : public kalvor::testing::ScratchDirTest {
 protected:
-    Process() {
-        std::random_device seed;
-        dir = fs::temp_directory_path() / ("kalvor-process-" + std::to_string(seed()));
-        fs::create_directories(dir);
-    }
-    ~Process() override { fs::remove_all(dir); }
-
     // The exit status of the program; each of descriptors 0-2 is closed (""), or opened on
     // the path given (a file in dir is truncated first).
     int run(const std::vector<std::string>& argv, const std::array<std::string, 3>& descriptors) {
@@ -67,7 +57,6 @@ protected:
 
     std::string out() const { return (dir / "out").string(); }
     std::string err() const { return (dir / "err").string(); }
-    fs::path dir;
 };
 
 }  // namespace
@@ -77,11 +66,11 @@ TEST_F(Process, ClosedStandardDescriptorsGetNoFileOfTheRun) {
     // went into the file's descriptor.
     const fs::path input = dir / "tisch1.txt";
     fs::copy_file(kExample, input);
-    const std::string before = fileBytes(input);
+    const std::string before = readAll(input);
     EXPECT_EQ(run({kReport, "--chart", (dir / "c").string(), input.string()}, {"/dev/null", "", err()}), 0)
-        << fileBytes(err());
+        << readAll(err());
     EXPECT_EQ(run({kReport, input.string()}, {"", "", ""}), 0);
-    EXPECT_EQ(fileBytes(input), before);
+    EXPECT_EQ(readAll(input), before);
 #ifdef KALVOR_PROGRAM
     EXPECT_EQ(run({kProgram, "--version"}, {"/dev/null", "", err()}), 0);
 #endif
@@ -89,10 +78,10 @@ TEST_F(Process, ClosedStandardDescriptorsGetNoFileOfTheRun) {
 
 TEST_F(Process, AnOutputThatFailsHasItsOwnStatus) {
     EXPECT_EQ(run({kReport, kExample.string()}, {"/dev/null", "/dev/full", err()}), 3);
-    EXPECT_NE(fileBytes(err()), "");
+    EXPECT_NE(readAll(err()), "");
     EXPECT_EQ(run({kReport, "--help"}, {"/dev/null", "/dev/full", err()}), 3);
     EXPECT_EQ(run({kReport, "--chart", "/dev/null/bilder", kExample.string()}, {"/dev/null", out(), err()}), 3);
-    EXPECT_EQ(fileBytes(out()), "");
+    EXPECT_EQ(readAll(out()), "");
     EXPECT_EQ(run({kReport, "--bunt", kExample.string()}, {"/dev/null", out(), err()}), 2);
 #ifdef KALVOR_PROGRAM
     EXPECT_EQ(run({kProgram, "--version"}, {"/dev/null", "/dev/full", err()}), 3);
@@ -109,14 +98,14 @@ TEST_F(Process, APictureThatCannotBeWrittenLeavesNoFile) {
                    kExample.string()},
                   {"/dev/null", "/dev/null", err()}),
               1)
-        << fileBytes(err());
+        << readAll(err());
     EXPECT_TRUE(fs::is_empty(charts));
 }
 
 TEST_F(Process, ProgressOnlyOnATerminal) {
     const std::vector<std::string> argv{kReport, kExample.parent_path().string()};
     EXPECT_EQ(run(argv, {"/dev/null", "/dev/null", err()}), 0);
-    EXPECT_EQ(fileBytes(err()), "");
+    EXPECT_EQ(readAll(err()), "");
 
     const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(terminal, 0);

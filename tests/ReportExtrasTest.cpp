@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ScratchDir.h"
 #include "report/Png.h"
 #include "report/Replay.h"
 #include "report/Report.h"
@@ -52,21 +53,7 @@ void writeNumbers(const fs::path& file, const std::string& header, const std::ve
     for (int n : numbers) out << n << "\r\n";
 }
 
-std::string readAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-class ReportExtras : public ::testing::Test {
-protected:
-    ReportExtras() {
-        std::random_device seed;
-        dir = fs::temp_directory_path() / ("kalvor-extras-" + std::to_string(seed()));
-        fs::create_directories(dir);
-    }
-    ~ReportExtras() override { fs::remove_all(dir); }
-    fs::path dir;
-};
+using ReportExtras = kalvor::testing::ScratchDirTest;
 
 }  // namespace
 

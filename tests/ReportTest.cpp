@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/ImportPanel.h"
+#include "tests/support/ScratchDir.h"
 #include "core/TextEncoding.h"
 #include "import/ListBudget.h"
 #include "import/LocalFileSystem.h"
@@ -112,16 +113,7 @@ std::vector<Colour> decodePng(const fs::path& png) {
     return pixels;
 }
 
-class Report : public ::testing::Test {
-protected:
-    Report() {
-        std::random_device seed;
-        dir = fs::temp_directory_path() / ("kalvor-report-" + std::to_string(seed()));
-        fs::create_directories(dir);
-    }
-    ~Report() override { fs::remove_all(dir); }
-    fs::path dir;
-};
+using Report = kalvor::testing::ScratchDirTest;
 
 }  // namespace
 
