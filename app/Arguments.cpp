@@ -70,15 +70,15 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, std::span<c
             }
             return parsed;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* chosen = nullptr;
         if (c >= 256) {
-            spec = &table[static_cast<size_t>(c - 256)];
+            chosen = &table[static_cast<size_t>(c - 256)];
         } else {
             for (const OptionSpec& s : table)
-                if (s.shortName == c) spec = &s;
+                if (s.shortName == c) chosen = &s;
         }
-        if (spec == nullptr) continue;
-        parsed.options.push_back({spec->id, spec->takesValue && optarg ? std::string(optarg) : std::string()});
+        if (chosen == nullptr) continue;
+        parsed.options.push_back({chosen->id, chosen->takesValue && optarg ? std::string(optarg) : std::string()});
     }
     for (int i = optind; i < argc; ++i) parsed.names.emplace_back(argv[static_cast<size_t>(i)]);
     return parsed;
