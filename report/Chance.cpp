@@ -1,5 +1,7 @@
 #include "report/Chance.h"
 
+#include <array>
+
 #include "core/SeriesState.h"
 
 namespace kalvor {
@@ -21,23 +23,20 @@ std::array<int16_t, 38> sidesOf(EvenChance chance) {
     return table;
 }
 
-std::string_view leftName(EvenChance chance) {
-    switch (chance) {
-        case EvenChance::EvenOdd: return "Pair";
-        case EvenChance::LowHigh: return "Manque";
-        case EvenChance::RedBlack: break;
-    }
-    return "Rot";
-}
+namespace {
 
-std::string_view rightName(EvenChance chance) {
-    switch (chance) {
-        case EvenChance::EvenOdd: return "Impair";
-        case EvenChance::LowHigh: return "Passe";
-        case EvenChance::RedBlack: break;
-    }
-    return "Schwarz";
-}
+// The names of the two sides, red's (left) first, in the order of EvenChance.
+constexpr std::array<std::array<std::string_view, 2>, 3> kSideNames{{
+    {"Rot", "Schwarz"},
+    {"Pair", "Impair"},
+    {"Manque", "Passe"},
+}};
+
+}  // namespace
+
+std::string_view leftName(EvenChance chance) { return kSideNames[static_cast<size_t>(chance)][0]; }
+
+std::string_view rightName(EvenChance chance) { return kSideNames[static_cast<size_t>(chance)][1]; }
 
 std::string sideCaption(std::string_view caption, EvenChance chance) {
     std::string text(caption);
