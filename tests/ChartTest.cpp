@@ -7,20 +7,20 @@
 using namespace kalvor;
 
 namespace {
-constexpr Colour kWhite = 0xFFFFFF, kGrey = 0xC0C0C0, kBlack = 0x000000, kLightBlue = 0xFF0000;
+constexpr Colour kWhitePixel = 0xFFFFFF, kGreyPixel = 0xC0C0C0, kBlackPixel = 0x000000, kLightBluePixel = 0xFF0000;
 }
 
 TEST(Chart, GridLinesCoverTwoColumnsOverTheWholeHeight) {
     TendencyChart chart;
     chart.drawGrid();
     for (int y : {0, 200, 400}) {
-        EXPECT_EQ(chart.pixel(99, y), kWhite);
-        EXPECT_EQ(chart.pixel(100, y), kWhite);
+        EXPECT_EQ(chart.pixel(99, y), kWhitePixel);
+        EXPECT_EQ(chart.pixel(100, y), kWhitePixel);
         EXPECT_EQ(chart.pixel(98, y), kChartBackground);
         EXPECT_EQ(chart.pixel(101, y), kChartBackground);
         for (int x : {20, 40, 60, 80, 120, 140, 160, 180}) {
-            EXPECT_EQ(chart.pixel(x - 1, y), kGrey) << x;
-            EXPECT_EQ(chart.pixel(x, y), kGrey) << x;
+            EXPECT_EQ(chart.pixel(x - 1, y), kGreyPixel) << x;
+            EXPECT_EQ(chart.pixel(x, y), kGreyPixel) << x;
             EXPECT_EQ(chart.pixel(x + 1, y), kChartBackground) << x;
         }
     }
@@ -33,10 +33,10 @@ TEST(Chart, GridLinesCoverTwoColumnsOverTheWholeHeight) {
 TEST(Chart, PointIsTwoByTwoAndClippedAtTheEdges) {
     TendencyChart chart;
     chart.setPoint(98, 2, 9);
-    EXPECT_EQ(chart.pixel(97, 1), kLightBlue);
-    EXPECT_EQ(chart.pixel(98, 2), kLightBlue);
-    EXPECT_EQ(chart.pixel(97, 2), kLightBlue);
-    EXPECT_EQ(chart.pixel(98, 1), kLightBlue);
+    EXPECT_EQ(chart.pixel(97, 1), kLightBluePixel);
+    EXPECT_EQ(chart.pixel(98, 2), kLightBluePixel);
+    EXPECT_EQ(chart.pixel(97, 2), kLightBluePixel);
+    EXPECT_EQ(chart.pixel(98, 1), kLightBluePixel);
     EXPECT_EQ(chart.pixel(99, 2), kChartBackground);
     EXPECT_EQ(chart.pixel(98, 3), kChartBackground);
 
@@ -47,7 +47,7 @@ TEST(Chart, PointIsTwoByTwoAndClippedAtTheEdges) {
     int drawn = 0;
     for (Colour p : edge.pixels()) drawn += p != kChartBackground;
     EXPECT_EQ(drawn, 1);
-    EXPECT_EQ(edge.pixel(202, 400), kBlack);
+    EXPECT_EQ(edge.pixel(202, 400), kBlackPixel);
 }
 
 TEST(Chart, ClearErasesEverything) {

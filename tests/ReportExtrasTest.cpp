@@ -17,13 +17,12 @@
 #include "report/Png.h"
 #include "report/Replay.h"
 #include "report/Report.h"
+#include "tests/support/Examples.h"
 
 using namespace kalvor;
 namespace fs = std::filesystem;
 
 namespace {
-
-const fs::path kExamples = KALVOR_SOURCE_DIR "/examples";
 
 std::vector<std::string> csvLines(const std::string& csv) {
     std::vector<std::string> result;

@@ -32,13 +32,12 @@
 #include "report/Report.h"
 #include "tests/support/FakeFileSystem.h"
 #include "tests/support/TestWindow.h"
+#include "tests/support/Examples.h"
 
 using namespace kalvor;
 namespace fs = std::filesystem;
 
 namespace {
-
-const fs::path kExamples = KALVOR_SOURCE_DIR "/examples";
 
 // The local disk, seen from the directory the test names.
 class DiskFrom final : public LocalFileSystem {
