@@ -22,6 +22,9 @@ int32_t playedNumber(double value) {
     if (std::isnan(value)) return 0;
     if (value >= kHigh) return kHigh;
     if (value <= kLow) return kLow;
+    // What a permanence holds: a whole number, which rounds to itself.
+    const auto whole = static_cast<int32_t>(value);
+    if (static_cast<double>(whole) == value) return whole;
     return static_cast<int32_t>(std::nearbyint(value));
 }
 

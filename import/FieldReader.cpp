@@ -74,6 +74,32 @@ inline void FieldReader::finishLineEnd(int c) {
     if (c == '\r' && peek() == '\n') get();
 }
 
+inline bool FieldReader::quickField() {
+    // Room for the longest such field, its delimiter and the LF after a CR.
+    constexpr std::ptrdiff_t kQuickBytes = 16;
+    if (end_ - pos_ < kQuickBytes + 2) return false;
+    const char first = *pos_;
+    if (isBlank(first) || isLineEnd(first) || first == ',' || first == '"') return false;
+    // Byte by byte into the text: a call to copy two digits would cost more.
+    std::string& text = field_.text;
+    text.clear();
+    text.push_back(first);
+    const char* p = pos_ + 1;
+    const char* const last = pos_ + std::min<std::size_t>(kQuickBytes, keep_);
+    for (; p != last; ++p) {
+        const char c = *p;
+        if (c == ',' || isLineEnd(c)) break;
+        if (isBlank(c)) return false;  // dropped or kept: readOn() knows
+        text.push_back(c);
+    }
+    if (p == last) return false;
+    field_.cut = false;
+    fed_ = 0;
+    atLineStart_ = *p != ',';
+    pos_ = p + (*p == '\r' && p[1] == '\n' ? 2 : 1);
+    return true;
+}
+
 inline bool FieldReader::begin() {
     int c = get();
     for (;;) {
@@ -217,7 +243,15 @@ const Field* FieldReader::skip() {
 }
 
 const Field* FieldReader::next(LeadingNumber* number) {
-    if (open_ == Open::No && !begin()) return nullptr;
+    if (open_ == Open::No) {
+        if (quickField()) {
+            number_ = number;
+            feedNumber();
+            number_ = nullptr;
+            return &field_;
+        }
+        if (!begin()) return nullptr;
+    }
     number_ = number;
     readOn(std::numeric_limits<std::size_t>::max());
     // A field that ended before next() was called (an empty one, or one that

@@ -1,9 +1,11 @@
 #include "import/ListBudget.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -70,6 +72,20 @@ std::optional<std::size_t> parseMemoryLimit(std::string_view text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), bytes);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return bytes;
+}
+
+void preferHugePages(void* block, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    // Only the whole huge pages inside the block, so that nothing beyond it changes.
+    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t first = (start + kHuge - 1) & ~(kHuge - 1);
+    const std::uintptr_t last = (start + bytes) & ~(kHuge - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)bytes;
+#endif
 }
 
 std::size_t usableMemory() {

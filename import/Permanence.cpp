@@ -154,6 +154,8 @@ PermanenceRead readList(FileSystem& files, const std::string& path, std::size_t 
         result.memory = std::move(*share);
     }
     try {
+        numbers.reserve(result.count + kPermMargin + 1);
+        preferHugePages(numbers.data(), numbers.capacity() * sizeof(int32_t));
         numbers.assign(result.count + kPermMargin + 1, 0);
     } catch (const std::bad_alloc&) {
         return refused(result, Refusal::TooLarge);

@@ -22,6 +22,15 @@ std::vector<std::string> fields(const std::string& text) {
 
 using Fields = std::vector<std::string>;
 
+}  // namespace
+
+namespace kalvor {
+// A field as a failing test shows it.
+void PrintTo(const Field& field, std::ostream* out) { *out << ::testing::PrintToString(field.text) << (field.cut ? "…" : ""); }
+}  // namespace kalvor
+
+namespace {
+
 std::optional<std::string> text(const Field* field) {
     if (!field) return std::nullopt;
     return field->text;
@@ -122,29 +131,52 @@ private:
 
 // The reader scans the blocks the stream gives: a field, a CR LF or a quote split
 // between two of them reads as in one piece, and so does the number of a long field.
+// A short field whole in its block is taken at once, in small blocks byte by byte:
+// both ways give the same fields, also at the length where the first stops.
 TEST(FieldReader, BlocksOfAnySizeGiveTheSameFieldsAndNumbers) {
     const std::string text = "Spielbank, \"Ham\r\nburg\"  x\r\n  17  ,\r\n\r\n" + std::string(3000, '7') + "e-2995," +
-                             std::string(2000, ' ') + "5\r-3\n\"" + std::string(1500, 'q') + "\"\n=,,\n";
-    const auto read = [](std::istream& in) {
+                             std::string(2000, ' ') + "5\r-3\n\"" + std::string(1500, 'q') + "\"\n=,,\n" +
+                             "123456789012345,1234567890123456,12345678901234567\r\n4\t5,6 \r7\r\r\n,-----\r\n8\r\n" + std::string(20, 'z') + "\n";
+    const auto read = [](std::istream& in, bool skipping, bool blankLines = false) {
         FieldReader reader(in);
+        reader.keepBlankLines(blankLines);
         std::vector<std::pair<Field, double>> out;
         LeadingNumber number;
-        while (const Field* f = reader.next(&number)) {
+        while (const Field* f = skipping ? reader.skip() : reader.next(&number)) {
             out.emplace_back(*f, number.value());
             number.reset();
         }
         EXPECT_FALSE(reader.failed());
         return out;
     };
-    std::istringstream whole(text);
-    const auto expected = read(whole);
-    ASSERT_EQ(expected.size(), 11u);
-    EXPECT_EQ(expected[1].first.text, "Ham\r\nburg");
-    EXPECT_NEAR(expected[4].second, 77777.0 + 7.0 / 9, 1e-9);
-    for (std::size_t block : {1u, 2u, 3u, 7u, 1000u}) {
-        SCOPED_TRACE(block);
-        Dribble dribble(text, block);
-        std::istream in(&dribble);
-        EXPECT_EQ(read(in), expected);
+    for (bool skipping : {false, true}) {
+        SCOPED_TRACE(skipping ? "skip" : "next");
+        std::istringstream whole(text);
+        const auto expected = read(whole, skipping);
+        ASSERT_EQ(expected.size(), 21u);
+        EXPECT_EQ(expected[1].first.text, "Ham\r\nburg");
+        if (!skipping) {
+            EXPECT_NEAR(expected[4].second, 77777.0 + 7.0 / 9, 1e-9);
+            EXPECT_EQ(expected[12].second, 1234567890123456.0);
+        }
+        EXPECT_EQ(expected[12].first, (Field{"1234567890123456", false}));
+        EXPECT_EQ(expected[13].first, (Field{skipping ? "1234567890123456" : "12345678901234567", skipping}));
+        EXPECT_EQ(expected[14].first.text, "4\t5");
+        EXPECT_EQ(expected[15].first.text, "6");
+        EXPECT_EQ(expected[17].first.text, "");
+        EXPECT_EQ(expected[18].first.text, "-----");
+        for (std::size_t block : {1u, 2u, 3u, 7u, 1000u}) {
+            SCOPED_TRACE(block);
+            Dribble dribble(text, block);
+            std::istream in(&dribble);
+            EXPECT_EQ(read(in, skipping), expected);
+        }
     }
+    // As the header is read: every line end, that of a blank line too, ends a field.
+    std::istringstream whole(text);
+    const auto expected = read(whole, false, true);
+    EXPECT_EQ(expected.size(), 23u);
+    Dribble dribble(text, 1);
+    std::istream in(&dribble);
+    EXPECT_EQ(read(in, false, true), expected);
 }

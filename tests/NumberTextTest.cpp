@@ -43,7 +43,22 @@ TEST(NumericValue, SaturatesAndReadsTextsOfAnyLengthExactly) {
     const std::string halfway = "9007199254740993" + std::string(2000, '0');
     EXPECT_EQ(numericValue(halfway + "e-2000"), 9007199254740992.0);
     EXPECT_EQ(numericValue(halfway + "1e-2001"), 9007199254740994.0);
+    EXPECT_EQ(numericValue(halfway + "100000000000e-2012"), 9007199254740994.0);
     EXPECT_EQ(numericValue("0." + std::string(5000, '0') + "17e5003"), 170.0);
+
+    // Beyond the kept digits the text is taken eight bytes at a time: it reads as the
+    // same text fed byte by byte, whatever ends the run of digits or stands in it (an
+    // exponent after it shows whether the run went on).
+    const std::string many(1000, '3');
+    for (const std::string& text :
+         {many + "0000000000000000000000001e-1000", many + std::string(37, '0') + "5.25e-1030", many + "7 7\t7\n7x9",
+          many + "12345678.9e-999", many + "9/99999999e-1000", many + "99:99999999e-1000",
+          many + "9\xB9" + "99999999e-1000",
+          "-" + many + "E-1001"}) {
+        LeadingNumber bytes;
+        for (char c : text) bytes.feed(c);
+        EXPECT_EQ(numericValue(text), bytes.value()) << text.substr(1000);
+    }
 }
 
 TEST(StrictNumber, AcceptsOnlyAWholeNumber) {
