@@ -75,13 +75,14 @@ void Form1::Option1_Click(int /*index*/) {
     }
 }
 
-void Form1::okstart_Click() { runThrows(state_, controls_, random_); }
+void Form1::okstart_Click() { runThrows(state_, controls_, random_, &walk_); }
 
 void Form1::okabbrechen_Click() {
     if (platform_.askYesNo(std::string(kAbbruchMessage), std::string(kAbbruchTitle)) != Answer::Yes) return;
     Controls& c = controls_;
     c.blatt.clear(kChartBackground);
     state_.reset();
+    walk_.cleared();
     for (size_t i = 0; i < kResultLabelCount; ++i) c.result(static_cast<ResultLabel>(i)).text.clear();
     c.okextern.enabled = true;
     c.okstart.caption = "Start";

@@ -10,6 +10,7 @@
 #include "app/Prompts.h"
 #include "core/Random.h"
 #include "core/SeriesState.h"
+#include "stats/Walk.h"
 
 namespace kalvor {
 
@@ -44,11 +45,17 @@ public:
 
     void writeStandardPrompt();
 
+    // The series so far as the engine played it, counted in 64 bits: what the
+    // window's figures of chance are computed from.
+    SeriesWalk& walk() { return walk_; }
+    const WalkFigures& figures() const { return walk_.figures(); }
+
 private:
     Controls& controls_;
     SeriesState& state_;
     Platform& platform_;
     RandomPort& random_;
+    SeriesWalk walk_;
 };
 
 }  // namespace kalvor

@@ -6,6 +6,7 @@
 #include "core/NumberText.h"
 #include "app/Prompts.h"
 #include "core/TextEncoding.h"
+#include "import/FileNames.h"
 #include "import/Permanence.h"
 
 namespace kalvor {
@@ -13,9 +14,6 @@ namespace {
 
 // The prompt shows a header field in about two of its lines; a longer one is cut.
 constexpr std::size_t kHeaderLineChars = 80;
-
-// ASCII only, whatever the process locale says.
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::vector<std::string> pathComponents(std::string_view path) {
     std::vector<std::string> parts;
@@ -34,8 +32,6 @@ std::string pathOf(const std::vector<std::string>& parts, size_t count) {
     for (size_t i = 0; i < count; ++i) path = childPath(path, parts[i]);
     return path;
 }
-
-bool isHidden(std::string_view name) { return name.starts_with('.'); }
 
 // The drive whose root holds path: the longest root that is path or one of its parents.
 int driveHolding(const std::vector<std::string>& drives, std::string_view path) {
@@ -79,36 +75,6 @@ std::string refusalMessage(Refusal refusal, bool namedOutside) {
     std::string message(kImportFailedMessage);
     message.pop_back();  // its full stop goes after the reason
     return message + ": " + std::string(refusalText(refusal)) + '.';
-}
-
-void sortNames(std::vector<std::string>& names) {
-    // One pass over the common start decides; names equal but for case keep their
-    // byte order, so that the order is total.
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::size_t common = std::min(a.size(), b.size());
-        for (std::size_t i = 0; i < common; ++i) {
-            if (a[i] == b[i]) continue;  // most of a shared start: no case to fold
-            const auto x = static_cast<unsigned char>(lower(a[i]));
-            const auto y = static_cast<unsigned char>(lower(b[i]));
-            if (x != y) return x < y;
-        }
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    });
-}
-
-bool matchesFilePattern(std::string_view name) {
-    if (isHidden(name) || name.size() < 4) return false;
-    const std::string_view ending = name.substr(name.size() - 4);
-    return std::equal(ending.begin(), ending.end(), std::string_view(".txt").begin(),
-                      [](char a, char b) { return lower(a) == b; });
-}
-
-std::vector<std::string> permanenceFiles(std::vector<std::string> files) {
-    std::vector<std::string> names;
-    for (std::string& n : files)
-        if (matchesFilePattern(n)) names.push_back(std::move(n));
-    sortNames(names);
-    return names;
 }
 
 ImportPanel::ImportPanel(Controls& controls, SeriesState& state, Platform& platform, FileSystem& files)
@@ -257,7 +223,7 @@ bool ImportPanel::moveDirectory(const std::string& dir) {
     if (!listing) return false;
     std::vector<std::string> subdirectories;
     for (std::string& n : listing->subdirectories)
-        if (!isHidden(n)) subdirectories.push_back(std::move(n));
+        if (!isHiddenName(n)) subdirectories.push_back(std::move(n));
     sortNames(subdirectories);
 
     const std::vector<std::string> parts = pathComponents(dir);

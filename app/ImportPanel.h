@@ -42,13 +42,6 @@ struct ImportResult {
     Refusal refusal = Refusal::ReadError;
 };
 
-// Directories and files in the order the lists show them: by name, ignoring case.
-void sortNames(std::vector<std::string>& names);
-// True for names the file list shows: "*.txt" in any case, hidden files left out.
-bool matchesFilePattern(std::string_view name);
-// Of the plain files of a directory, those the file list shows, in its order.
-std::vector<std::string> permanenceFiles(std::vector<std::string> files);
-
 class ImportPanel {
 public:
     // Fills the lists with the program's working directory and its drive.

@@ -10,4 +10,9 @@ Window::Window(const Ports& ports, ChartRaster chart)
     form_.Form_Load();
 }
 
+void Window::setEvenChance(EvenChance chance) {
+    chance_ = chance;
+    state_.farbe = evenChanceColours(chance);
+}
+
 }  // namespace kalvor

@@ -54,6 +54,11 @@ public:
     ImportPanel& panel() { return panel_; }
     Printing& printing() { return printing_; }
 
+    // The even chance the series plays, red and black unless set otherwise before
+    // the first throw. Window and report choose it here alike.
+    void setEvenChance(EvenChance chance);
+    EvenChance evenChance() const { return chance_; }
+
 private:
     // The controls and the record come first and go last: every part below installs
     // its handlers into them and removes them again when it goes.
@@ -63,6 +68,7 @@ private:
     // Lists the working directory as it is made.
     ImportPanel panel_;
     Printing printing_;
+    EvenChance chance_ = EvenChance::RedBlack;
 };
 
 }  // namespace kalvor

@@ -349,4 +349,10 @@ std::string numberToText(double value) {
     return out;
 }
 
+std::string fixedText(double value, int decimals) {
+    char buf[400];  // a double's integral part has at most 309 digits
+    const auto [end, error] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    return error == std::errc() ? std::string(buf, end) : std::string();
+}
+
 }  // namespace kalvor

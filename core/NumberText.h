@@ -1,6 +1,8 @@
 #pragma once
 // Conversions between numbers and the texts of labels, boxes and files.
 
+#include <charconv>
+#include <concepts>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,5 +70,17 @@ std::optional<double> strictNumber(std::string_view text, NumberFormat format = 
 std::string numberToText(double value);
 // The same, written into an existing string (the engine's labels reuse their buffers).
 void writeNumber(std::string& out, double value);
+
+// A whole number as plain decimal digits with a leading minus when negative: the
+// one way every count reaches a text we write (CSV, pages, file names, messages).
+template <std::integral Integer>
+std::string integerText(Integer n) {
+    char digits[24];
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+}
+
+// A number with exactly `decimals` digits after a full stop, rounded as to_chars
+// rounds (to the nearest, ties to even on the exact binary value). No locale.
+std::string fixedText(double value, int decimals);
 
 }  // namespace kalvor

@@ -16,6 +16,16 @@ std::array<int16_t, 38> wheelColours() {
     return table;
 }
 
+std::array<int16_t, 38> evenChanceColours(EvenChance chance) {
+    if (chance == EvenChance::RedBlack) return wheelColours();
+    std::array<int16_t, 38> table{};
+    for (int n = 1; n <= 36; ++n) {
+        const bool left = chance == EvenChance::EvenOdd ? n % 2 == 0 : n <= 18;
+        table[static_cast<size_t>(n)] = left ? kRed : kBlack;
+    }
+    return table;
+}
+
 int32_t playedNumber(double value) {
     constexpr auto kLow = std::numeric_limits<int32_t>::min();
     constexpr auto kHigh = std::numeric_limits<int32_t>::max();

@@ -18,6 +18,14 @@ inline constexpr int16_t kZeroLine = 100;
 // The European single-zero wheel; index 37 exists and holds no colour.
 std::array<int16_t, 38> wheelColours();
 
+// The three even chances of the wheel. Each splits 1-36 into two sides; a series
+// plays one of them through the colour table: the side in red's place (kRed) moves
+// the position left, the other (kBlack) right. Zero and 37 belong to neither.
+enum class EvenChance { RedBlack, EvenOdd, LowHigh };
+// The colour table of an even chance: the wheel's for red and black; pair (even)
+// and manque (1-18) take red's place.
+std::array<int16_t, 38> evenChanceColours(EvenChance chance);
+
 // The number a throw plays for an imported value: the nearest whole number, halves
 // to the even one, held at the limits of 32 bits beyond them. Kept in the list in
 // place of the value, so that a number costs four bytes.

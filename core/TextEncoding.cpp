@@ -6,28 +6,62 @@
 
 namespace kalvor {
 
+namespace {
+
+// The range of the byte after a lead byte; the later ones are all 0x80-0xBF. The
+// narrower ranges keep out overlong forms, surrogates and anything beyond U+10FFFF.
+struct SecondByte {
+    unsigned char low, high;
+};
+
+SecondByte secondByte(unsigned char lead) {
+    switch (lead) {
+        case 0xE0: return {0xA0, 0xBF};
+        case 0xED: return {0x80, 0x9F};
+        case 0xF0: return {0x90, 0xBF};
+        case 0xF4: return {0x80, 0x8F};
+        default: return {0x80, 0xBF};
+    }
+}
+
+std::size_t announcedLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+// The lead byte and the continuation bytes that fit it, up to its announced length.
+std::size_t fittingBytes(std::string_view text, std::size_t at, std::size_t length) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t fit = 1;
+    for (; fit < length && at + fit < text.size(); ++fit) {
+        const auto c = static_cast<unsigned char>(text[at + fit]);
+        const SecondByte range = fit == 1 ? secondByte(lead) : SecondByte{0x80, 0xBF};
+        if (c < range.low || c > range.high) break;
+    }
+    return fit;
+}
+
+}  // namespace
+
+std::size_t validCharacterLength(std::string_view text, std::size_t at) {
+    const std::size_t length = announcedLength(static_cast<unsigned char>(text[at]));
+    if (length <= 1) return length;
+    return fittingBytes(text, at, length) == length ? length : 0;
+}
+
 bool isValidUtf8(std::string_view bytes) {
-    size_t i = 0;
-    while (i < bytes.size()) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        size_t len = 0;
-        uint32_t cp = 0;
-        if (b < 0x80) { ++i; continue; }
-        if (b >= 0xC2 && b <= 0xDF) { len = 2; cp = b & 0x1Fu; }
-        else if (b >= 0xE0 && b <= 0xEF) { len = 3; cp = b & 0x0Fu; }
-        else if (b >= 0xF0 && b <= 0xF4) { len = 4; cp = b & 0x07u; }
-        else return false;
-        if (i + len > bytes.size()) return false;
-        for (size_t k = 1; k < len; ++k) {
-            const auto cb = static_cast<unsigned char>(bytes[i + k]);
-            if ((cb & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (cb & 0x3Fu);
+    for (std::size_t i = 0; i < bytes.size();) {
+        // Plain ASCII, most of any text, without a call.
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
         }
-        // No overlong forms, no surrogates, nothing beyond U+10FFFF.
-        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += len;
+        const std::size_t length = validCharacterLength(bytes, i);
+        if (length == 0) return false;
+        i += length;
     }
     return true;
 }
@@ -60,11 +94,32 @@ std::string windows1252ToUtf8(std::string_view bytes) {
 }
 
 std::size_t characterLength(std::string_view text, std::size_t at) {
-    const std::size_t length = static_cast<unsigned char>(text[at]) >= 0xF8 ? 1 : sequenceLength(text[at]);
-    if (at + length > text.size()) return 1;
-    for (std::size_t k = 1; k < length; ++k)
-        if (!isContinuationByte(text[at + k])) return 1;
-    return length;
+    const std::size_t length = announcedLength(static_cast<unsigned char>(text[at]));
+    if (length <= 1) return 1;
+    return fittingBytes(text, at, length);
+}
+
+std::string cleanText(std::string_view bytes, CleanRules rules) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            if (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+            if (b == '\t' || b == '\r' || b == '\n') out.append(rules.lineBreak);
+            else if (b < 0x20 || b == 0x7F) out.append(rules.control);
+            else out.push_back(static_cast<char>(b));
+            ++i;
+            continue;
+        }
+        const std::size_t valid = validCharacterLength(bytes, i);
+        // C2 80 to C2 9F are the C1 controls.
+        if (valid == 2 && b == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0) out.append(rules.control);
+        else if (valid != 0) out.append(bytes.substr(i, valid));
+        else out.append(kReplacementCharacter);
+        i += valid != 0 ? valid : characterLength(bytes, i);
+    }
+    return out;
 }
 
 std::string decodeText(std::string_view bytes) {

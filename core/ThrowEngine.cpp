@@ -16,8 +16,7 @@ constexpr int16_t kMax16 = 32767;
 struct Throw {
     int16_t zahl = 0;
     double shown = 0;  // the number as lzahl shows it
-    int16_t colour = kNoColour;
-    bool zero = true;
+    ThrowKind kind = ThrowKind::Zero;
 };
 
 void finishSeries(Controls& c, std::string_view extraLine = {}) {
@@ -39,8 +38,7 @@ std::optional<Throw> nextThrow(const SeriesState& s, RandomPort& random, double 
         const float u = random.next();
         t.zahl = static_cast<int16_t>(std::floor(static_cast<double>(u) * 37.0));
         t.shown = t.zahl;
-        t.colour = s.farbe[static_cast<size_t>(t.zahl)];
-        t.zero = t.zahl == 0;
+        t.kind = throwKind(t.zahl, s.farbe);
         return t;
     }
     // The margin beyond the last number holds no throw of the permanence: playing it
@@ -50,15 +48,9 @@ std::optional<Throw> nextThrow(const SeriesState& s, RandomPort& random, double 
     // Rounded by the import already.
     const int32_t number = s.perm[static_cast<size_t>(index)];
     t.shown = number;
-    t.zero = number == 0;
-    if (number >= 0 && number <= 37) {
-        t.zahl = static_cast<int16_t>(number);
-        t.colour = s.farbe[static_cast<size_t>(t.zahl)];
-    } else {
-        // Not a number of the wheel: a throw without colour, as an imported 37 is.
-        t.zahl = static_cast<int16_t>(std::clamp(number, -32768, 32767));
-        t.colour = kNoColour;
-    }
+    // Not a number of the wheel: a throw without a side, as an imported 37 is.
+    t.zahl = static_cast<int16_t>(std::clamp(number, -32768, 32767));
+    t.kind = throwKind(number, s.farbe);
     return t;
 }
 
@@ -84,7 +76,7 @@ private:
 };
 
 // Throws until the series is complete or the selected mode pauses it.
-void throwUntilPause(SeriesState& s, Controls& c, RandomPort& random, PendingResults& r) {
+void throwUntilPause(SeriesState& s, Controls& c, RandomPort& random, PendingResults& r, ThrowObserver* observer) {
     std::optional<int> punktfarbe;
     for (;;) {
         if (s.akut >= s.anzahl) {
@@ -99,10 +91,8 @@ void throwUntilPause(SeriesState& s, Controls& c, RandomPort& random, PendingRes
             finishSeries(c, kListEndLine);
             return;
         }
-        int spalte = s.spalte;
-        if (!t->zero) {
-            if (t->colour == kRed) spalte -= 2;
-            if (t->colour == kBlack) spalte += 2;
+        const int spalte = s.spalte + 2 * moveOf(t->kind);
+        if (isCounted(t->kind)) {
             const bool limit = spalte < -32768 || spalte > kMax16 ||
                                (spalte < kZeroLine && s.zrot == kMax16) ||
                                (spalte > kZeroLine && s.zschwarz == kMax16) ||
@@ -126,16 +116,11 @@ void throwUntilPause(SeriesState& s, Controls& c, RandomPort& random, PendingRes
         s.zahl = t->zahl;
         r.show(kZahl, t->shown);
 
-        if (!t->zero) {
-            const int colour = punktfarbe.value_or(0);
-            if (t->colour == kRed) {
-                r.countOne(c, kRot);
-                s.spalte = static_cast<int16_t>(s.spalte - 2);
-                c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), colour);
-            } else if (t->colour == kBlack) {
-                r.countOne(c, kSchwarz);
-                s.spalte = static_cast<int16_t>(s.spalte + 2);
-                c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), colour);
+        if (isCounted(t->kind)) {
+            if (moveOf(t->kind) != 0) {
+                r.countOne(c, t->kind == ThrowKind::Left ? kRot : kSchwarz);
+                s.spalte = static_cast<int16_t>(spalte);
+                c.blatt.setPoint(s.spalte, static_cast<float>(s.zeile), punktfarbe.value_or(0));
             }
             if (s.spalte < kZeroLine) ++s.zrot;
             if (s.spalte > kZeroLine) ++s.zschwarz;
@@ -151,6 +136,7 @@ void throwUntilPause(SeriesState& s, Controls& c, RandomPort& random, PendingRes
             }
             r.show(kEnde, s.spalte / 2.0 - 50);
         }
+        if (observer) observer->played(t->kind);
 
         if (c.Option1.isSelected(Mode::Durchlauf)) continue;
         if (!c.Option1.isSelected(Mode::HaltBeiWurf)) return;
@@ -163,7 +149,7 @@ void throwUntilPause(SeriesState& s, Controls& c, RandomPort& random, PendingRes
 
 }  // namespace
 
-void runThrows(SeriesState& s, Controls& c, RandomPort& random) {
+void runThrows(SeriesState& s, Controls& c, RandomPort& random, ThrowObserver* observer) {
     c.blatt.drawGrid();
     c.okdruck.enabled = true;
     c.okabbrechen.enabled = true;
@@ -171,7 +157,7 @@ void runThrows(SeriesState& s, Controls& c, RandomPort& random) {
     c.okstart.caption = "Weiter";
     if (s.extern_ == 0) c.text.text = kComputerPrompt;
     PendingResults results;
-    throwUntilPause(s, c, random, results);
+    throwUntilPause(s, c, random, results, observer);
     results.writeTo(c);
 }
 

@@ -6,6 +6,7 @@
 #include "core/Controls.h"
 #include "core/Random.h"
 #include "core/SeriesState.h"
+#include "core/ThrowKind.h"
 
 namespace kalvor {
 
@@ -17,7 +18,8 @@ inline constexpr std::string_view kLimitLine = " Grenzwert erreicht: die Serie e
 inline constexpr std::string_view kListEndLine = " Die Permanenz hat keine weiteren Zahlen.";
 
 // What one click on `okstart` does: prepares the window, then throws until the
-// series is complete or the selected mode pauses it.
-void runThrows(SeriesState& state, Controls& controls, RandomPort& random);
+// series is complete or the selected mode pauses it. The observer, when given, is
+// told of each throw made.
+void runThrows(SeriesState& state, Controls& controls, RandomPort& random, ThrowObserver* observer = nullptr);
 
 }  // namespace kalvor

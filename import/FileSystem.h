@@ -25,17 +25,29 @@ public:
     // Names of the plain files of dir, in any order; nothing when dir cannot be read.
     virtual std::optional<std::vector<std::string>> files(const std::string& dir) = 0;
 
+    // Why an entry is neither a directory nor a plain file (links are followed).
+    enum class Other { Fifo, Socket, Device, Unknown, DanglingLink, LinkLoop, NoPermission, Unreadable };
+    struct OtherEntry {
+        std::string name;
+        Other kind;
+    };
     struct Listing {
         std::vector<std::string> subdirectories;
         std::vector<std::string> files;
+        std::vector<OtherEntry> others;    // every other entry, for those who say what they pass over
+        std::vector<FileId> linkedFiles;   // the plain files that symbolic links among files lead to
+        bool complete = true;              // false when reading the directory broke off midway
     };
-    // Both at once, so that a large directory is read once; nothing when dir cannot
-    // be read. A directory whose files cannot be listed gives none.
+    // Everything at once, so that a large directory is read once; nothing when dir
+    // cannot be read. A directory whose files cannot be listed gives none.
     virtual std::optional<Listing> list(const std::string& dir) {
         auto subdirectories = this->subdirectories(dir);
         if (!subdirectories) return std::nullopt;
         auto plain = files(dir);
-        return Listing{std::move(*subdirectories), plain ? std::move(*plain) : std::vector<std::string>{}};
+        Listing listing;
+        listing.subdirectories = std::move(*subdirectories);
+        if (plain) listing.files = std::move(*plain);
+        return listing;
     }
     // The file for reading from its start, or why it cannot be read: missing,
     // unreadable or not a plain file (a directory is never opened as a file).

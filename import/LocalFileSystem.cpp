@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -51,28 +52,65 @@ std::string unescapeMountPath(std::string_view field) {
     return out;
 }
 
-// The subdirectories and plain files of a directory in one read; nothing when the
-// directory cannot be read. readdir's own type saves a stat per name; only names
-// whose type it leaves open (symbolic links, some file systems) are looked up,
-// following links.
+FileSystem::Other otherKind(mode_t mode) {
+    if (S_ISFIFO(mode)) return FileSystem::Other::Fifo;
+    if (S_ISSOCK(mode)) return FileSystem::Other::Socket;
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return FileSystem::Other::Device;
+    return FileSystem::Other::Unknown;
+}
+
+FileSystem::Other lookupFailure(int error) {
+    switch (error) {
+        case ELOOP: return FileSystem::Other::LinkLoop;
+        case ENOENT: return FileSystem::Other::DanglingLink;
+        case EACCES: return FileSystem::Other::NoPermission;
+        default: return FileSystem::Other::Unreadable;
+    }
+}
+
+mode_t typeMode(unsigned char type) {
+    switch (type) {
+        case DT_REG: return S_IFREG;
+        case DT_DIR: return S_IFDIR;
+        case DT_FIFO: return S_IFIFO;
+        case DT_SOCK: return S_IFSOCK;
+        case DT_CHR: return S_IFCHR;
+        case DT_BLK: return S_IFBLK;
+        default: return 0;
+    }
+}
+
+// Everything of a directory in one read; nothing when the directory cannot be
+// read. readdir's own type saves a look-up per name; only names whose type it
+// leaves open (symbolic links, some file systems) are looked up, following links.
 std::optional<FileSystem::Listing> listDirectory(const std::string& dir) {
     DIR* stream = ::opendir(dir.c_str());
     if (!stream) return std::nullopt;
     FileSystem::Listing listing;
-    while (const dirent* entry = ::readdir(stream)) {
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(stream);
+        if (!entry) {
+            // A read error midway keeps what could be read.
+            listing.complete = errno == 0;
+            break;
+        }
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..") continue;
-        unsigned char type = entry->d_type;
-        if (type == DT_LNK || type == DT_UNKNOWN) {
+        mode_t mode = typeMode(entry->d_type);
+        if (mode == 0) {
             struct stat st {};
-            type = DT_UNKNOWN;
-            if (::fstatat(::dirfd(stream), entry->d_name, &st, 0) == 0)
-                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+            if (::fstatat(::dirfd(stream), entry->d_name, &st, 0) != 0) {
+                listing.others.push_back({std::string(name), lookupFailure(errno)});
+                continue;
+            }
+            mode = st.st_mode;
+            if (S_ISREG(mode) && entry->d_type == DT_LNK) listing.linkedFiles.push_back({st.st_dev, st.st_ino});
         }
-        if (type == DT_DIR) listing.subdirectories.emplace_back(name);
-        if (type == DT_REG) listing.files.emplace_back(name);
+        if (S_ISDIR(mode)) listing.subdirectories.emplace_back(name);
+        else if (S_ISREG(mode)) listing.files.emplace_back(name);
+        else listing.others.push_back({std::string(name), otherKind(mode)});
     }
-    // A read error midway keeps what could be read.
     ::closedir(stream);
     return listing;
 }

@@ -27,7 +27,7 @@ FileError errorOf(int number) {
 // A descriptor of a plain file, or -1 with error set. Opening does not wait for a
 // FIFO's writer or a device; once the descriptor is known to be a plain file, reads
 // may block as any file read does.
-int openPlain(const std::string& path, off_t& size, FileError& error) {
+int openPlain(const std::string& path, off_t& size, FileError& error, FileId* id = nullptr) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         error = errorOf(errno);
@@ -42,6 +42,7 @@ int openPlain(const std::string& path, off_t& size, FileError& error) {
         const int flags = ::fcntl(fd, F_GETFL);
         if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) {
             size = st.st_size;
+            if (id) *id = {st.st_dev, st.st_ino};
             return fd;
         }
         error = FileError::ReadFailed;
@@ -93,7 +94,7 @@ private:
 OpenedFile openRegularFile(const std::string& path) {
     off_t size = 0;
     OpenedFile opened;
-    const int fd = openPlain(path, size, opened.error);
+    const int fd = openPlain(path, size, opened.error, &opened.id);
     if (fd < 0) return opened;
     opened.stream = std::make_unique<DescriptorStream>(fd);
     opened.size = static_cast<std::uint64_t>(size);

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "core/FileId.h"
+
 namespace kalvor {
 
 // Why a file could not be opened or read.
@@ -26,6 +28,7 @@ struct OpenedFile {
     std::unique_ptr<std::istream> stream;  // nullptr when the file could not be opened
     FileError error = FileError::None;     // why, when it could not
     std::uint64_t size = 0;                // its size when it was opened
+    FileId id;                             // the file opened
 
     explicit operator bool() const { return stream != nullptr; }
 };

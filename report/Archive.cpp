@@ -1,14 +1,15 @@
 #include "report/Archive.h"
 
-#include <algorithm>
-
-#include "report/HtmlPage.h"
+#include "app/ChanceTexts.h"
+#include "app/FigureTexts.h"
+#include "export/Csv.h"
+#include "export/HtmlPage.h"
 
 namespace kalvor {
 
 ArchiveExtras::ArchiveExtras(ArchiveOptions options)
     : options_(std::move(options)), keepThrows_(options_.joined || !options_.htmlPath.empty()) {
-    if (!options_.htmlPath.empty()) page_ = std::make_unique<HtmlPage>();
+    if (!options_.htmlPath.empty()) page_ = std::make_unique<HtmlPage>(options_.htmlPath);
 }
 
 ArchiveExtras::~ArchiveExtras() = default;
@@ -21,14 +22,13 @@ std::array<std::string, 5> ArchiveExtras::probabilities(const FileReport& report
 }
 
 void ArchiveExtras::add(const std::vector<std::string>& fields, FileReport& report) {
-    if (!report.refused() && report.walk.steps() > 0)
-        summary_.add(report.walk.steps(), static_cast<uint64_t>(std::max(report.walk.high, -report.walk.low)));
+    if (!report.refused() && report.walk.steps() > 0) summary_.add(report.walk.steps(), report.walk.deviation());
     if (keepThrows_) {
         // The position runs on from the file before.
         for (size_t i = 0; i < report.throws.size(); ++i) {
             const ThrowKind kind = report.throws[i];
             joined_.play(kind);
-            if (kind == ThrowKind::Left || kind == ThrowKind::Right) trace_.step(joined_.position);
+            if (moveOf(kind) != 0) trace_.step(joined_.position);
         }
         report.throws = {};
     }
@@ -45,24 +45,32 @@ std::vector<std::string> ArchiveExtras::joinedLine() {
     return fields;
 }
 
-bool ArchiveExtras::finish(const std::vector<std::string>& columns, std::vector<std::string>& errors) {
+bool ArchiveExtras::finish(const std::vector<std::string>& columns, const OutputGuard& guard,
+                           std::vector<std::string>& errors) {
     bool written = true;
-    if (!options_.summaryPath.empty() && !writeWholeFile(options_.summaryPath, summary_.csv())) {
-        errors.push_back("Zusammenfassung nicht geschrieben: " + options_.summaryPath);
-        written = false;
+    if (!options_.summaryPath.empty()) {
+        std::string csv;
+        for (const std::vector<std::string>& row : summaryRows(summary_)) appendCsvLine(csv, row);
+        OutputFile file(options_.summaryPath, guard);
+        file.write(csv);
+        if (const std::string why = file.commit(); !why.empty()) {
+            errors.push_back("Zusammenfassung nicht geschrieben (" + why + "): " + options_.summaryPath);
+            written = false;
+        }
     }
     if (page_) {
         PageOverview overview;
         overview.columns = columns;
-        overview.chance = options_.chance;
+        overview.left = leftName(options_.chance);
+        overview.right = rightName(options_.chance);
         overview.summary = summary_.lines();
-        overview.verdict = summary_.verdict();
+        overview.verdict = verdictText(summary_);
         overview.joinedRows = trace_.rows();
         overview.joined = joinedLine();
         overview.joinedSteps = joined_.steps();
         overview.files = summary_.files();
-        if (!page_->write(options_.htmlPath, overview)) {
-            errors.push_back("Seite nicht geschrieben: " + options_.htmlPath);
+        if (const std::string why = page_->write(overview, guard); !why.empty()) {
+            errors.push_back("Seite nicht geschrieben (" + why + "): " + options_.htmlPath);
             written = false;
         }
     }

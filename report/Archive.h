@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "report/Chance.h"
+#include "core/SeriesState.h"
+#include "export/OutputFile.h"
 #include "report/Replay.h"
-#include "report/Summary.h"
-#include "report/Walk.h"
+#include "stats/ArchiveSummary.h"
+#include "stats/Walk.h"
 
 namespace kalvor {
 
@@ -24,11 +25,6 @@ struct ArchiveOptions {
     bool joined = false;                       // --joined: the line "Gesamt"
     std::string htmlPath;                      // --html: empty for none
     bool probabilities = true;                 // off only for measuring their cost
-};
-
-// The names of the five probability columns.
-inline constexpr std::array<std::string_view, 5> kProbabilityColumns{
-    "P >+ Abweichung", "P >- Abweichung", "P Abweichung", "P 0-Linie", "P Akut bei",
 };
 
 class ArchiveExtras {
@@ -47,7 +43,7 @@ public:
     // The line "Gesamt", with --joined; the page shows it too.
     std::vector<std::string> joinedLine();
     // Writes the summary and the page; a message for each file it could not write.
-    bool finish(const std::vector<std::string>& columns, std::vector<std::string>& errors);
+    bool finish(const std::vector<std::string>& columns, const OutputGuard& guard, std::vector<std::string>& errors);
 
 private:
     ArchiveOptions options_;

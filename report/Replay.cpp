@@ -4,11 +4,14 @@
 
 #include <mutex>
 
+#include <limits>
+
+#include "app/FigureTexts.h"
 #include "app/Window.h"
 #include "core/Random.h"
+#include "core/TextEncoding.h"
 #include "core/ThrowEngine.h"
-#include "report/CsvText.h"
-#include "report/Png.h"
+#include "export/Png.h"
 
 namespace kalvor {
 namespace {
@@ -45,6 +48,21 @@ void keepRastersInTheHeap() {
     });
 }
 
+// A header field decoded as the window decodes it (UTF-8, or Windows-1252 when it
+// is not UTF-8) but not cut for the window: the whole field up to the reader's
+// limit, with "…" after it when the field went on.
+std::string headerText(const Field& field) {
+    return decodeLine(field.text, std::numeric_limits<std::size_t>::max(), field.cut);
+}
+
+// The throws of the list that the run did not reach (a counter of the window met
+// its limit) go on to the joined walk all the same.
+void recordUnplayed(const SeriesState& state, ThrowList& all) {
+    if (!state.permPresent || state.perm.size() <= kPermMargin) return;
+    const size_t numbers = state.perm.size() - kPermMargin - 1;  // index 0 is unused
+    for (size_t i = all.size() + 1; i <= numbers; ++i) all.push(throwKind(state.perm[i], state.farbe));
+}
+
 }  // namespace
 
 Answer HeadlessPlatform::askYesNo(const std::string&, const std::string&) { return Answer::No; }
@@ -65,6 +83,7 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     FileReport report;
     // The panel reads at once: it has no runner of its own.
     const std::optional<ImportResult> result = window.panel().importFile(path);
+    report.input = disk.opened();
     report.outcome = result ? result->outcome : Outcome::Unreadable;
     if (report.refused()) {
         report.note = reason(result);
@@ -72,13 +91,13 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     }
     const std::string imported = c.text.text;
     for (size_t k = 0; k < report.header.size(); ++k) report.header[k] = headerText(window.panel().header()[k]);
-    // Another even chance: the window's engine plays the table it finds in the record.
-    if (extras.chance != EvenChance::RedBlack) window.state().farbe = sidesOf(extras.chance);
+    window.setEvenChance(extras.chance);
+    if (extras.keepThrows) window.form().walk().record(&report.throws);
 
     c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
 
-    for (size_t i = 0; i < kReportLabels.size(); ++i) report.values[i] = c.label(kReportLabels[i])->text;
+    for (size_t i = 0; i < kValueLabels.size(); ++i) report.values[i] = c.label(kValueLabels[i])->text;
     std::string_view added = c.text.text;
     if (added.starts_with(imported)) added.remove_prefix(imported.size());
     while (!added.empty()) {
@@ -89,7 +108,11 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
         added.remove_prefix(end + 1);
     }
     for (const std::string& m : platform.messages) appendNote(report.note, m);
-    report.walk = playedWalk(window.state(), extras.keepThrows ? &report.throws : nullptr);
+    report.walk = window.form().figures();
+    if (extras.keepThrows) {
+        window.form().walk().record(nullptr);
+        recordUnplayed(window.state(), report.throws);
+    }
     if (withChart) report.chartPng = encodePng(c.blatt.pixels(), TendencyChart::kWidth, TendencyChart::kHeight);
     // The list goes before the panel gives its memory back to the budget.
     std::vector<int32_t>().swap(window.state().perm);

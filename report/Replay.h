@@ -11,34 +11,33 @@
 
 #include "core/Controls.h"
 #include "core/Platform.h"
+#include "core/SeriesState.h"
 #include "import/FileSystem.h"
 #include "import/ListBudget.h"
 #include "import/LocalFileSystem.h"
 #include "import/Permanence.h"
-#include "report/Chance.h"
-#include "report/Walk.h"
+#include "stats/Walk.h"
 
 namespace kalvor {
-
-// The result labels a report gives, in its column order: the nine values of the
-// series, without the number thrown last.
-inline constexpr std::span<const std::string_view, kZahl> kReportLabels{kResultLabelNames.data(), kZahl};
 
 struct FileReport {
     PermanenceRead::Outcome outcome = PermanenceRead::Outcome::Unreadable;
     // The three header fields as the import read them, decoded (see headerText).
     std::array<std::string, 3> header;
-    // The texts of kReportLabels after the run, empty where a label shows nothing.
-    std::array<std::string, kReportLabels.size()> values;
+    // The texts of the labels of kValueLabels after the run, empty where a label
+    // shows nothing.
+    std::array<std::string, kZahl> values;
     // Why the import refused the file, with its message; for a file that was read,
     // any line the run added to the prompt besides the end line (a limit reached).
     std::string note;
     // The chart `blatt` after the run as a PNG file, when asked for.
     std::string chartPng;
-    // The walk the run played, counted again in 64 bits for the probabilities.
+    // The walk the run played, as the window counted it but in 64 bits.
     WalkFigures walk;
     // Every throw of the list, when asked for: the archive's joined walk.
     ThrowList throws;
+    // The file that was read, which no output of the run may replace.
+    FileId input;
 
     bool refused() const { return outcome != PermanenceRead::Outcome::Read; }
 };
@@ -70,11 +69,18 @@ public:
         return std::vector<std::string>{};
     }
     std::optional<std::vector<std::string>> files(const std::string&) override { return std::vector<std::string>{}; }
-    OpenedFile open(const std::string& path) override { return disk_.open(path); }
+    OpenedFile open(const std::string& path) override {
+        OpenedFile file = disk_.open(path);
+        opened_ = file.id;
+        return file;
+    }
     std::string currentDirectory() override { return "/"; }
+    // The file opened last.
+    FileId opened() const { return opened_; }
 
 private:
     LocalFileSystem disk_;
+    FileId opened_;
 };
 
 // What a replay does beyond the window's own run.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -11,51 +10,21 @@
 #include <string_view>
 #include <thread>
 
-#include "app/Arguments.h"
 #include "app/CommandLine.h"
+#include "app/FigureTexts.h"
+#include "export/ChartFiles.h"
+#include "export/Csv.h"
 #include "import/ListBudget.h"
-#include "report/ChartFile.h"
-#include "report/Csv.h"
-#include "report/CsvText.h"
-#include "report/OrderedWriter.h"
+#include "import/LocalFileSystem.h"
+#include "report/OrderedPool.h"
 #include "report/Progress.h"
 #include "report/Replay.h"
 #include "report/Targets.h"
-#include "app/LayoutTable.h"
 
 namespace kalvor {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::string_view kProgram = "kalvor1-report";
-
-constexpr std::string_view kHelp =
-    "Aufruf: kalvor1-report [OPTION]... DATEI|VERZEICHNIS...\n"
-    "Spielt jede Permanenz ab, wie Kalvor 1 sie nach „Import“, „OK“, „Durchlauf“ und\n"
-    "„Start“ abspielt, und schreibt je Datei eine Zeile CSV (UTF-8) auf die\n"
-    "Standardausgabe: Datei, die drei Kopfzeilen, die Werte des Fensters, eine Meldung\n"
-    "und das Diagramm.\n"
-    "Ein Verzeichnis steht für seine *.txt-Dateien, sortiert wie in der Dateiliste;\n"
-    "was es dabei übergeht (etwa eine FIFO namens *.txt), steht mit dem Grund da.\n"
-    "\n"
-    "  --chart VERZ   das Diagramm jeder Datei als PNG-Bild in VERZ schreiben\n"
-    "  --chance C     die einfache Chance C spielen: rot-schwarz (Vorgabe),\n"
-    "                 pair-impair oder manque-passe\n"
-    "  --summary DATEI  das Archiv gegen einen fairen Kessel als CSV in DATEI\n"
-    "  --joined       eine Zeile „Gesamt“: alle Dateien als eine Serie\n"
-    "  --html DATEI   alles als eine HTML-Seite mit Diagrammen in DATEI\n"
-    "  -j N           N Dateien gleichzeitig auswerten, höchstens 256\n"
-    "                 (Vorgabe: eine je Prozessorkern)\n"
-    "  -h, --help     diese Hilfe zeigen\n"
-    "      --version  die Version zeigen\n"
-    "\n"
-    "Exit-Status: 0, wenn jede Datei eingelesen wurde; 1, wenn eine abgelehnt wurde\n"
-    "oder ein Diagramm nicht geschrieben werden konnte; 2 bei einem Aufruffehler;\n"
-    "3, wenn die Ausgabe oder das Verzeichnis der Diagramme nicht geschrieben werden konnte.\n";
-
-constexpr unsigned kMostJobs = 256;
-
 
 // A report's line: the replay, and where its picture went.
 struct Line {
@@ -70,7 +39,7 @@ void write(std::ostream& out, std::string_view text) { out.write(text.data(), st
 void notice(std::ostream& err, std::string_view text) {
     write(err, kProgram);
     write(err, ": ");
-    write(err, cleanText(text));
+    write(err, cleanText(text, kCsvCleaning));
     write(err, "\n");
 }
 
@@ -79,7 +48,7 @@ std::string inQuotes(std::string_view path) { return "„" + std::string(path) +
 // The report's one exception barrier: whatever goes wrong with one file becomes
 // that file's note, and the others go on.
 Line replay(const Target& target, const std::string& chartDirectory, const ChartFolder* charts, ListBudget& budget,
-            bool keepCharts, const ReplayExtras& extras) {
+            bool keepCharts, const ReplayExtras& extras, OutputGuard& guard) {
     Line line;
     FileReport& report = line.report;
     if (!target.refusal.empty()) {
@@ -88,6 +57,7 @@ Line replay(const Target& target, const std::string& chartDirectory, const Chart
     }
     try {
         report = replayPermanence(target.absolute, keepCharts, extras, &budget);
+        if (report.input != FileId{}) guard.protect(report.input);
         if (report.chartPng.empty() || charts == nullptr) return line;
         const std::string name = chartName(target.absolute);
         const std::string path = (std::filesystem::path(chartDirectory) / name).native();
@@ -122,16 +92,9 @@ bool writeLine(std::ostream& out, const Target& target, Line& line, ArchiveExtra
     return static_cast<bool>(out);
 }
 
-std::optional<unsigned> jobCount(std::string_view text) {
-    unsigned n = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-    if (ec != std::errc() || ptr != text.data() + text.size() || n == 0) return std::nullopt;
-    return n;
-}
-
 int usageError(std::ostream& err, const std::string& what) {
     notice(err, what);
-    write(err, "Aufruf: kalvor1-report [OPTION]... DATEI|VERZEICHNIS...  (mehr mit --help)\n");
+    write(err, reportUsageLine());
     return kUsageError;
 }
 
@@ -139,7 +102,7 @@ int usageError(std::ostream& err, const std::string& what) {
 
 std::vector<std::string> reportColumns(EvenChance chance) {
     std::vector<std::string> columns{"Datei", "Kopfzeile 1", "Kopfzeile 2", "Kopfzeile 3"};
-    for (std::string_view label : kReportLabels) columns.push_back(sideCaption(layoutRow(label)->accessibleName, chance));
+    for (std::string& caption : valueColumns(chance)) columns.push_back(std::move(caption));
     columns.insert(columns.end(), kProbabilityColumns.begin(), kProbabilityColumns.end());
     columns.emplace_back("Meldung");
     columns.emplace_back("Diagramm");
@@ -152,12 +115,19 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     const ReplayExtras replayExtras = extras.replayExtras();
     const bool keepCharts = withCharts || extras.wantsCharts();
     Progress progress(err, options.progress);
+    LocalFileSystem disk;
     // Counted first only where a count or the inputs are needed.
     Survey survey;
-    if (withCharts || options.progress) survey = surveyTargets(options.paths);
+    const bool outputFiles = withCharts || !options.archive.summaryPath.empty() || !options.archive.htmlPath.empty();
+    if (outputFiles || options.progress) survey = surveyTargets(options.paths, disk);
+    // No output replaces an input or the files standard output and error go to.
+    OutputGuard guard;
+    for (const FileId& id : survey.inputs) guard.protect(id);
+    guard.protectDescriptor(1);
+    guard.protectDescriptor(2);
     std::unique_ptr<ChartFolder> charts;
     if (withCharts) {
-        charts = ChartFolder::open(options.chartDirectory, std::move(survey.inputs));
+        charts = ChartFolder::open(options.chartDirectory, guard);
         if (!charts) {
             notice(err, "Verzeichnis für die Diagramme nicht anlegbar: " + inQuotes(options.chartDirectory));
             return kOutputError;
@@ -179,9 +149,9 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
         // Each worker replays whole files; the lines go out in the order of the
         // arguments as soon as each one's turn has come, with a few finished ahead.
         OrderedPool<Target, Line> pool(threads, 4 * threads, [&](const Target& target) {
-            return replay(target, options.chartDirectory, charts.get(), budget, keepCharts, replayExtras);
+            return replay(target, options.chartDirectory, charts.get(), budget, keepCharts, replayExtras, guard);
         });
-        TargetSource targets(options.paths, [&](const std::string& text) {
+        TargetSource targets(options.paths, disk, [&](const std::string& text) {
             progress.interrupt();
             notice(err, text);
         });
@@ -205,7 +175,7 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
         written = static_cast<bool>(out);
     }
     std::vector<std::string> unwritten;
-    if (written && !extras.finish(columns, unwritten)) {
+    if (written && !extras.finish(columns, guard, unwritten)) {
         for (const std::string& message : unwritten) notice(err, message);
         status = kSomeRefused;
     }
@@ -218,74 +188,11 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     return status;
 }
 
-ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
-    enum { kHelpOption, kVersionOption, kChart, kJobs, kChance, kSummary, kJoined, kHtml };
-    static constexpr std::array<OptionSpec, 8> kOptions{{
-        {kHelpOption, "help", 'h', false},
-        {kVersionOption, "version", 0, false},
-        {kChart, "chart", 0, true},
-        {kJobs, "", 'j', true},
-        {kChance, "chance", 0, true},
-        {kSummary, "summary", 0, true},
-        {kJoined, "joined", 0, false},
-        {kHtml, "html", 0, true},
-    }};
-    ReportCommand command;
-    const auto error = [&](std::string what) {
-        command.action = ReportCommand::Action::UsageError;
-        command.error = std::move(what);
-        return command;
-    };
-    // In the order given: the first of --help, --version and a mistake decides.
-    const ParsedArguments parsed = parseArguments(arguments, kOptions);
-    ReportOptions& options = command.options;
-    for (const ParsedArguments::Option& o : parsed.options) {
-        switch (o.id) {
-        case kHelpOption:
-            command.action = ReportCommand::Action::Help;
-            return command;
-        case kVersionOption:
-            command.action = ReportCommand::Action::Version;
-            return command;
-        case kChart:
-            if (o.value.empty()) return error("--chart braucht ein Verzeichnis");
-            options.chartDirectory = o.value;
-            break;
-        case kJobs:
-            if (const auto jobs = jobCount(o.value)) options.jobs = *jobs;
-            else return error("-j braucht eine Anzahl ab 1");
-            break;
-        case kChance:
-            if (const auto chance = parseEvenChance(o.value)) options.archive.chance = *chance;
-            else return error("--chance braucht rot-schwarz, pair-impair oder manque-passe");
-            break;
-        case kSummary:
-        case kHtml:
-            if (o.value.empty()) return error(std::string(o.id == kSummary ? "--summary" : "--html") + " braucht eine Datei");
-            (o.id == kSummary ? options.archive.summaryPath : options.archive.htmlPath) = o.value;
-            break;
-        case kJoined:
-            options.archive.joined = true;
-            break;
-        }
-    }
-    if (!parsed.ok()) {
-        if (!parsed.missingValue) return error("unbekannte Option " + inQuotes(parsed.badOption));
-        if (parsed.badOption == "-j") return error("-j braucht eine Anzahl ab 1");
-        if (parsed.badOption == "--chart") return error("--chart braucht ein Verzeichnis");
-        if (parsed.badOption == "--chance") return error("--chance braucht rot-schwarz, pair-impair oder manque-passe");
-        return error(parsed.badOption + " braucht eine Datei");
-    }
-    options.paths = parsed.names;
-    if (options.paths.empty()) return error("keine Datei angegeben");
-    return command;
-}
-
 int reportMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err, bool errIsTerminal) {
     ReportCommand command = parseReportArguments(std::vector<std::string>(arguments.begin(), arguments.end()));
     switch (command.action) {
     case ReportCommand::Action::Help:
-        write(out, kHelp);
+        write(out, reportHelp());
         return out.flush() ? kAllRead : kOutputError;
     case ReportCommand::Action::Version:
         write(out, versionText(kProgram));

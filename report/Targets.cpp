@@ -1,50 +1,31 @@
 #include "report/Targets.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
-#include "import/FileSystem.h"
-#include "app/ImportPanel.h"
+#include "import/FileNames.h"
 
 namespace kalvor {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Why an entry of this type is passed over; empty for a plain file.
-std::string_view typeReason(mode_t mode) {
-    if (S_ISREG(mode)) return {};
-    if (S_ISDIR(mode)) return "ein Verzeichnis";
-    if (S_ISFIFO(mode)) return "keine normale Datei (FIFO)";
-    if (S_ISSOCK(mode)) return "keine normale Datei (Socket)";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "keine normale Datei (Gerät)";
-    return "keine normale Datei";
-}
-
-std::string_view lookupReason(int error) {
-    switch (error) {
-        case ELOOP: return "symbolische Verknüpfungen im Kreis";
-        case ENOENT: return "Verknüpfung ins Leere";
-        case EACCES: return "keine Berechtigung";
-        default: return "nicht lesbar";
+// Why an entry that is no plain file is passed over.
+std::string_view otherReason(FileSystem::Other kind) {
+    switch (kind) {
+        case FileSystem::Other::Fifo: return "keine normale Datei (FIFO)";
+        case FileSystem::Other::Socket: return "keine normale Datei (Socket)";
+        case FileSystem::Other::Device: return "keine normale Datei (Gerät)";
+        case FileSystem::Other::Unknown: return "keine normale Datei";
+        case FileSystem::Other::LinkLoop: return "symbolische Verknüpfungen im Kreis";
+        case FileSystem::Other::DanglingLink: return "Verknüpfung ins Leere";
+        case FileSystem::Other::NoPermission: return "keine Berechtigung";
+        case FileSystem::Other::Unreadable: break;
     }
-}
-
-mode_t typeMode(unsigned char type) {
-    switch (type) {
-        case DT_REG: return S_IFREG;
-        case DT_DIR: return S_IFDIR;
-        case DT_FIFO: return S_IFIFO;
-        case DT_SOCK: return S_IFSOCK;
-        case DT_CHR: return S_IFCHR;
-        case DT_BLK: return S_IFBLK;
-        default: return 0;
-    }
+    return "nicht lesbar";
 }
 
 bool isDirectory(const std::string& path) {
@@ -60,43 +41,31 @@ std::string absolutePath(const std::string& path) {
     return ec ? path : absolute.native();
 }
 
-std::optional<ArchiveListing> listArchive(const std::string& dir) {
-    DIR* stream = ::opendir(dir.c_str());
-    if (!stream) return std::nullopt;
+std::optional<ArchiveListing> listArchive(FileSystem& disk, const std::string& dir) {
+    std::optional<FileSystem::Listing> found = disk.list(dir);
+    if (!found) return std::nullopt;
     ArchiveListing listing;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(stream);
-        if (!entry) {
-            listing.complete = errno == 0;
-            break;
-        }
-        const std::string_view name = entry->d_name;
+    listing.complete = found->complete;
+    listing.linkedFiles = std::move(found->linkedFiles);
+    for (std::string& name : found->files)
+        if (matchesFilePattern(name)) listing.names.push_back(std::move(name));
+    for (std::string& name : found->subdirectories) {
         if (!matchesFilePattern(name)) continue;
-        // readdir's own type saves a look-up per name; links and unknown types are
-        // followed, as the import follows them.
-        mode_t mode = typeMode(entry->d_type);
-        std::string_view reason;
-        if (mode == 0) {
-            struct stat st {};
-            if (::fstatat(::dirfd(stream), entry->d_name, &st, 0) == 0) {
-                mode = st.st_mode;
-                if (S_ISREG(mode) && entry->d_type == DT_LNK) listing.linkedFiles.push_back({st.st_dev, st.st_ino});
-            } else {
-                reason = lookupReason(errno);
-            }
-        }
-        if (reason.empty()) reason = typeReason(mode);
-        if (!reason.empty()) listing.passedOver.emplace(name, reason);
-        listing.names.emplace_back(name);
+        listing.passedOver.emplace(name, "ein Verzeichnis");
+        listing.names.push_back(std::move(name));
     }
-    ::closedir(stream);
+    for (FileSystem::OtherEntry& entry : found->others) {
+        if (!matchesFilePattern(entry.name)) continue;
+        listing.passedOver.emplace(entry.name, otherReason(entry.kind));
+        listing.names.push_back(std::move(entry.name));
+    }
     sortNames(listing.names);
     return listing;
 }
 
-TargetSource::TargetSource(std::span<const std::string> paths, std::function<void(const std::string&)> notice)
-    : paths_(paths), notice_(std::move(notice)) {}
+TargetSource::TargetSource(std::span<const std::string> paths, FileSystem& disk,
+                           std::function<void(const std::string&)> notice)
+    : paths_(paths), disk_(disk), notice_(std::move(notice)) {}
 
 std::optional<Target> TargetSource::next() {
     for (;;) {
@@ -116,14 +85,14 @@ std::optional<Target> TargetSource::next() {
         if (!isDirectory(path)) return Target{path, absolutePath(path), {}};
         shownDir_ = path;
         absoluteDir_ = absolutePath(path);
-        listing_ = listArchive(absoluteDir_);
+        listing_ = listArchive(disk_, absoluteDir_);
         nextName_ = 0;
         if (!listing_) return Target{shownDir_, absoluteDir_, "Verzeichnis nicht lesbar"};
         if (listing_->names.empty()) notice_("keine *.txt-Dateien in „" + path + "“");
     }
 }
 
-Survey surveyTargets(std::span<const std::string> paths) {
+Survey surveyTargets(std::span<const std::string> paths, FileSystem& disk) {
     Survey survey;
     for (const std::string& path : paths) {
         if (!isDirectory(path)) {
@@ -132,7 +101,7 @@ Survey surveyTargets(std::span<const std::string> paths) {
             if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) survey.inputs.push_back({st.st_dev, st.st_ino});
             continue;
         }
-        const auto listing = listArchive(absolutePath(path));
+        const auto listing = listArchive(disk, absolutePath(path));
         if (!listing) {
             ++survey.lines;
             continue;

@@ -3,9 +3,6 @@
 // file stands for itself, a directory for the *.txt files its file list shows, in
 // that list's order, and for the *.txt entries it passes over, each with the reason.
 
-#include <sys/types.h>
-
-#include <compare>
 #include <cstddef>
 #include <functional>
 #include <map>
@@ -15,6 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FileId.h"
+#include "import/FileSystem.h"
+
 namespace kalvor {
 
 // One line of the report: a file to replay, or an entry with nothing to replay.
@@ -22,13 +22,6 @@ struct Target {
     std::string shown;     // the path as the user gave it
     std::string absolute;  // what the import opens
     std::string refusal;   // set when there is nothing to replay
-};
-
-// A file as the system knows it, whatever its names.
-struct FileId {
-    dev_t device = 0;
-    ino_t inode = 0;
-    auto operator<=>(const FileId&) const = default;
 };
 
 // The *.txt entries of a directory (as the file list matches them), sorted as the
@@ -40,18 +33,19 @@ struct ArchiveListing {
     std::vector<FileId> linkedFiles;  // the plain files that symbolic links among names lead to
     bool complete = true;             // false when reading the directory failed midway
 };
-std::optional<ArchiveListing> listArchive(const std::string& dir);
+std::optional<ArchiveListing> listArchive(FileSystem& disk, const std::string& dir);
 
 // The arguments' lines one after the other; a directory is read when its turn comes,
 // so that only its own names are held.
 class TargetSource {
 public:
     // notice gets what goes to standard error, such as a directory without *.txt files.
-    TargetSource(std::span<const std::string> paths, std::function<void(const std::string&)> notice);
+    TargetSource(std::span<const std::string> paths, FileSystem& disk, std::function<void(const std::string&)> notice);
     std::optional<Target> next();
 
 private:
     std::span<const std::string> paths_;
+    FileSystem& disk_;
     std::function<void(const std::string&)> notice_;
     std::size_t nextPath_ = 0;
     std::string shownDir_, absoluteDir_;
@@ -65,7 +59,7 @@ struct Survey {
     std::size_t lines = 0;
     std::vector<FileId> inputs;  // sorted
 };
-Survey surveyTargets(std::span<const std::string> paths);
+Survey surveyTargets(std::span<const std::string> paths, FileSystem& disk);
 
 // The path made absolute as the import opens it; the path itself when that fails.
 std::string absolutePath(const std::string& path);

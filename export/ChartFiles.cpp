@@ -1,0 +1,70 @@
+#include "export/ChartFiles.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
+#include "core/TextEncoding.h"
+#include "export/Csv.h"
+
+namespace kalvor {
+namespace {
+
+// Room for the hash, "-" and ".png" within the 255 bytes of a file name.
+constexpr std::size_t kMostStemBytes = 200;
+
+std::uint64_t fnv1a(std::string_view bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3u;
+    }
+    return hash;
+}
+
+// Only characters that are shown alike everywhere; the cut never splits one.
+std::string safeStem(std::string_view stem) {
+    std::string out;
+    for (std::size_t i = 0; i < stem.size();) {
+        const std::size_t length = characterLength(stem, i);
+        const std::string_view character = stem.substr(i, length);
+        if (out.size() + length > kMostStemBytes) break;
+        out.append(cleanText(character, kCsvCleaning) == character ? character : "_");
+        i += length;
+    }
+    if (out.empty()) return "diagramm";
+    if (out.front() == '.' || out.front() == '-') out.front() = '_';
+    return out;
+}
+
+}  // namespace
+
+std::string chartName(const std::string& absolutePath) {
+    const std::filesystem::path path = std::filesystem::path(absolutePath).lexically_normal();
+    char hex[16];
+    const std::uint64_t hash = fnv1a(path.native());
+    for (int i = 0; i < 16; ++i) hex[i] = "0123456789abcdef"[(hash >> (60 - 4 * i)) & 0xF];
+    return safeStem(path.stem().native()) + "-" + std::string(hex, sizeof hex) + ".png";
+}
+
+std::unique_ptr<ChartFolder> ChartFolder::open(const std::string& path, const OutputGuard& guard) {
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::unique_ptr<ChartFolder>(new ChartFolder(fd, guard));
+}
+
+ChartFolder::~ChartFolder() { ::close(fd_); }
+
+std::string ChartFolder::write(const std::string& name, std::string_view png) const {
+    OutputFile file(fd_, name, guard_);
+    file.write(png);
+    return file.commit();
+}
+
+}  // namespace kalvor

@@ -1,0 +1,157 @@
+#include "export/Pictures.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/NumberText.h"
+#include "export/Markup.h"
+
+namespace kalvor {
+namespace {
+
+std::string svgRoot(std::string_view box, std::string_view width, std::string_view height, std::string_view titleId,
+                    std::string_view title, const std::string& drawing) {
+    const std::string label = element("title", {{"id", std::string(titleId)}}, htmlText(title));
+    return element("svg",
+                   {{"xmlns", "http://www.w3.org/2000/svg"},
+                    {"viewBox", std::string(box)},
+                    {"width", std::string(width)},
+                    {"height", std::string(height)},
+                    {"role", "img"},
+                    {"aria-labelledby", std::string(titleId)}},
+                   label + "\n" + element("g", {{"font-size", "11"}, {"fill", "#333"}}, drawing)) +
+           "\n";
+}
+
+std::string text(double x, double y, std::string_view anchor, std::string_view content) {
+    return element("text", {{"x", coordinate(x)}, {"y", coordinate(y)}, {"text-anchor", std::string(anchor)}},
+                   htmlText(content));
+}
+
+}  // namespace
+
+std::string summarySvg(const std::vector<ArchiveSummary::Line>& lines) {
+    if (lines.empty())
+        return "<p>Ein fairer Kessel erwartet schon ab einer Abweichung von 10 keine ganze Datei; es gibt nichts "
+               "zu zeichnen.</p>\n";
+    constexpr double W = 640, H = 300, left = 60, right = 20, top = 20, bottom = 50;
+    double most = 1;
+    for (const auto& l : lines) most = std::max({most, l.expected, static_cast<double>(l.observed)});
+    const double decades = std::max(1.0, std::ceil(std::log10(most * 1.2)));
+    auto y = [&](double v) {
+        return top + (H - top - bottom) * (1 - std::log10(std::max(v, 0.5) / 0.5) / (decades + std::log10(2.0)));
+    };
+    const double slot = std::min(60.0, (W - left - right) / static_cast<double>(lines.size()));
+    const double offset = left + ((W - left - right) - slot * static_cast<double>(lines.size())) / 2;
+    auto x = [&](size_t i) { return offset + slot * (static_cast<double>(i) + 0.5); };
+    std::string drawing;
+    for (double v = 1; v <= std::pow(10.0, decades); v *= 10) {
+        drawing += element("line", {{"x1", coordinate(left)},
+                                    {"x2", coordinate(W - right)},
+                                    {"y1", coordinate(y(v))},
+                                    {"y2", coordinate(y(v))},
+                                    {"stroke", "#ddd"}});
+        drawing += text(left - 6, y(v) + 4, "end", integerText(static_cast<uint64_t>(v)));
+    }
+    const size_t labelEvery = std::max<size_t>(1, lines.size() / 12);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const double barTop = y(static_cast<double>(lines[i].observed));
+        const std::string tip = "ab " + integerText(lines[i].from) + ": " + integerText(lines[i].observed) +
+                                " beobachtet, " + coordinate(lines[i].expected) + " erwartet";
+        drawing += element("rect",
+                           {{"x", coordinate(x(i) - slot * 0.3)},
+                            {"y", coordinate(barTop)},
+                            {"width", coordinate(slot * 0.6)},
+                            {"height", coordinate(y(0.5) - barTop)},
+                            {"fill", "#3b6ea5"}},
+                           element("title", {}, htmlText(tip)));
+        if (i % labelEvery == 0) drawing += text(x(i), H - bottom + 16, "middle", integerText(lines[i].from));
+    }
+    std::string points;
+    for (size_t i = 0; i < lines.size(); ++i) points += coordinate(x(i)) + "," + coordinate(y(lines[i].expected)) + " ";
+    drawing += element("polyline", {{"fill", "none"}, {"stroke", "#c0392b"}, {"stroke-width", "2"}, {"points", points}});
+    for (size_t i = 0; i < lines.size(); ++i)
+        drawing += element("circle", {{"cx", coordinate(x(i))},
+                                      {"cy", coordinate(y(lines[i].expected))},
+                                      {"r", "3"},
+                                      {"fill", "#c0392b"}});
+    drawing += text(left + (W - left - right) / 2, H - 12, "middle", "Abweichung ab (Einheiten)");
+    drawing += element("text",
+                       {{"transform", "translate(14 " + coordinate(top + (H - top - bottom) / 2) + ") rotate(-90)"},
+                        {"text-anchor", "middle"}},
+                       "Dateien (logarithmisch)");
+    drawing += element("rect", {{"x", coordinate(W - right - 190)},
+                                {"y", coordinate(top)},
+                                {"width", "12"},
+                                {"height", "12"},
+                                {"fill", "#3b6ea5"}});
+    drawing += element("text", {{"x", coordinate(W - right - 172)}, {"y", coordinate(top + 10)}}, "beobachtet");
+    drawing += element("line", {{"x1", coordinate(W - right - 95)},
+                                {"x2", coordinate(W - right - 80)},
+                                {"y1", coordinate(top + 6)},
+                                {"y2", coordinate(top + 6)},
+                                {"stroke", "#c0392b"},
+                                {"stroke-width", "2"}});
+    drawing += element("text", {{"x", coordinate(W - right - 75)}, {"y", coordinate(top + 10)}}, "erwartet");
+    return svgRoot("0 0 640 300", "640", "300", "zt", "Beobachtete und erwartete Dateien je Abweichung", drawing);
+}
+
+std::string joinedSvg(const std::vector<WalkTrace::Row>& rows, uint64_t steps, std::string_view leftSide,
+                      std::string_view rightSide) {
+    if (rows.empty() || steps == 0) return "<p>Die Dateien haben zusammen keinen Schritt.</p>\n";
+    constexpr double W = 640, H = 440, left = 40, right = 40, top = 14, bottom = 40;
+    const double m = static_cast<double>(steps);
+    double reach = 3.3 * std::sqrt(m);
+    for (const auto& r : rows) reach = std::max({reach, static_cast<double>(-r.low), static_cast<double>(r.high)});
+    const double centre = left + (W - left - right) / 2, half = (W - left - right) / 2;
+    auto x = [&](double position) { return centre + half * position / reach; };
+    auto y = [&](double k) { return top + (H - top - bottom) * k / m; };
+    std::string drawing = element("line", {{"x1", coordinate(centre)},
+                                           {"x2", coordinate(centre)},
+                                           {"y1", coordinate(top)},
+                                           {"y2", coordinate(H - bottom)},
+                                           {"stroke", "#888"}});
+    const char* colours[] = {"#7fb37f", "#e0a040", "#c0392b"};
+    for (int c = 1; c <= 3; ++c) {
+        for (int sign : {-1, 1}) {
+            std::string points;
+            for (int i = 0; i <= 100; ++i) {
+                const double k = m * i / 100;
+                points += coordinate(x(sign * c * std::sqrt(k))) + "," + coordinate(y(k)) + " ";
+            }
+            drawing += element("polyline", {{"fill", "none"},
+                                            {"stroke", colours[c - 1]},
+                                            {"stroke-dasharray", "4 3"},
+                                            {"points", points}});
+        }
+        drawing += text(x(c * std::sqrt(m)), H - bottom + 12, "middle", "+" + integerText(c) + "√k");
+        drawing += text(x(-c * std::sqrt(m)), H - bottom + 12, "middle", "−" + integerText(c) + "√k");
+    }
+    // One stroke per row from its lowest to its highest position; at least a pixel wide.
+    std::string path;
+    uint64_t first = 0;
+    for (const auto& r : rows) {
+        const double mid = y((static_cast<double>(first) + static_cast<double>(r.lastStep)) / 2);
+        double x1 = x(static_cast<double>(r.low)), x2 = x(static_cast<double>(r.high));
+        if (x2 - x1 < 1) x1 -= 0.5, x2 += 0.5;
+        path += 'M';
+        path += coordinate(x1);
+        path += ' ';
+        path += coordinate(mid);
+        path += 'H';
+        path += coordinate(x2);
+        first = r.lastStep;
+    }
+    drawing += element("path", {{"stroke", "#1f3f6a"},
+                                {"stroke-width", coordinate(std::max(1.0, (H - top - bottom) / static_cast<double>(rows.size())))},
+                                {"d", path}});
+    drawing += text(left - 4, top + 4, "end", "0");
+    drawing += text(left - 4, H - bottom, "end", integerText(steps));
+    drawing += element("text", {{"x", coordinate(left + 4)}, {"y", coordinate(H - 4)}},
+                       htmlText("k: Schritte von oben nach unten; links " + std::string(leftSide) + ", rechts " +
+                                std::string(rightSide)));
+    return svgRoot("0 0 640 440", "640", "440", "gt",
+                   "Alle Dateien als eine Serie: Lage je Zeile mit den Kurven ±1, ±2 und ±3 √k", drawing);
+}
+
+}  // namespace kalvor

@@ -1,0 +1,85 @@
+// The formats' own rules: one cleaning of text with the CSV's and the page's
+// choices, the markup of the pictures, and the one writer of output files.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "export/Csv.h"
+#include "export/Markup.h"
+#include "export/OutputFile.h"
+#include "tests/support/ScratchDir.h"
+
+using namespace kalvor;
+namespace fs = std::filesystem;
+
+TEST(Export, CsvAndPageCleanTheSameBytesByTheirOwnChoices) {
+    // Invalid bytes, an overlong form, a surrogate, a cut character, C0 and C1 controls.
+    const std::string bytes = "a\xff" "b\xc0\xaf" "c\xed\xa0\x80" "d\x01" "e\xc2\x85" "f\r\ng\th\xe2\x82";
+    const std::string fffd = "\xEF\xBF\xBD";
+    EXPECT_EQ(cleanText(bytes, kCsvCleaning),
+              "a" + fffd + "b" + fffd + fffd + "c" + fffd + fffd + fffd + "d" + fffd + "e" + fffd + "f g h" + fffd);
+    EXPECT_EQ(htmlText(bytes),
+              "a" + fffd + "b" + fffd + fffd + "c" + fffd + fffd + fffd + "d e f g h" + fffd);
+    EXPECT_TRUE(isValidUtf8(cleanText(bytes, kCsvCleaning)));
+    EXPECT_EQ(csvText("=1+1"), "'=1+1");
+    EXPECT_EQ(csvText("-3"), "'-3");
+    EXPECT_EQ(htmlText("<a href='x'>&\"</a>"), "&lt;a href=&#39;x&#39;&gt;&amp;&quot;&lt;/a&gt;");
+    EXPECT_EQ(element("rect", {{"x", coordinate(1.25)}, {"fill", "<\"red\">"}}), "<rect x=\"1.3\" fill=\"&lt;&quot;red&quot;&gt;\"/>");
+    EXPECT_EQ(element("text", {}, "0"), "<text>0</text>");
+    EXPECT_EQ(base64("Kalvor"), "S2Fsdm9y");
+    EXPECT_EQ(base64("Ka"), "S2E=");
+}
+
+using OutputFiles = kalvor::testing::ScratchDirTest;
+
+TEST_F(OutputFiles, AFileIsThereWholeOrNotAtAllAndNeverOverWhatItMustNotReplace) {
+    OutputGuard guard;
+    const fs::path page = dir / "seite.html";
+    {
+        OutputFile file(page.string(), guard);
+        file.write("halb");
+        EXPECT_FALSE(fs::exists(page));  // not before the commit
+    }
+    EXPECT_FALSE(fs::exists(page));  // a file never committed leaves nothing
+    EXPECT_TRUE(fs::is_empty(dir));
+
+    // A replaced file keeps its mode.
+    std::ofstream(page) << "alt";
+    ::chmod(page.c_str(), 0640);
+    {
+        OutputFile file(page.string(), guard);
+        file.write("neu");
+        EXPECT_EQ(file.commit(), "");
+    }
+    std::stringstream now;
+    now << std::ifstream(page).rdbuf();
+    EXPECT_EQ(now.str(), "neu");
+    struct stat st {};
+    ASSERT_EQ(::stat(page.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // A protected file, a link and a FIFO stay as they are, with the reason.
+    guard.protect({st.st_dev, st.st_ino});
+    fs::create_symlink(page, dir / "link.html");
+    ASSERT_EQ(::mkfifo((dir / "fifo.html").c_str(), 0600), 0);
+    for (const auto& [name, reason] : {std::pair{"seite.html", "an seiner Stelle steht eine Datei, die diese Auswertung liest"},
+                                       std::pair{"link.html", "eine symbolische Verknüpfung steht an seiner Stelle"},
+                                       std::pair{"fifo.html", "an seiner Stelle steht keine normale Datei"}}) {
+        OutputFile file((dir / name).string(), guard);
+        file.write("x");
+        EXPECT_EQ(file.commit(), reason) << name;
+    }
+    std::stringstream after;
+    after << std::ifstream(page).rdbuf();
+    EXPECT_EQ(after.str(), "neu");
+    EXPECT_TRUE(fs::is_fifo(dir / "fifo.html"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);  // nothing left behind
+
+    OutputFile missing((dir / "fehlt" / "x.csv").string(), guard);
+    EXPECT_EQ(missing.commit(), "Verzeichnis nicht vorhanden");
+}
