@@ -52,7 +52,7 @@ std::string probabilityText(double logP) {
     const unsigned long long magnitude = exponent < 0 ? 0ULL - static_cast<unsigned long long>(exponent)
                                                       : static_cast<unsigned long long>(exponent);
     if (magnitude < 10) digits += '0';
-    digits.append(buf, std::to_chars(buf, buf + sizeof buf, magnitude).ptr);
+    digits += integerText(magnitude);
     return digits;
 }
 

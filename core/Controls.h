@@ -119,8 +119,8 @@ struct FileList {
     void setPath(std::string newPath, std::vector<std::string> newItems);
 };
 
-// The result boxes beside the chart: the nine values a series leaves, in the order
-// the report gives them, then lzahl, the number just thrown.
+// The result boxes beside the chart: the nine values a series leaves, top to
+// bottom as the window shows them, then lzahl, the number just thrown.
 enum ResultLabel : std::size_t { kAkut, kRot, kSchwarz, kFlaecheRot, kFlaecheSchwarz, kTief, kHoch, kTouch, kEnde,
                                  kZahl, kResultLabelCount };
 inline constexpr std::array<std::string_view, kResultLabelCount> kResultLabelNames{

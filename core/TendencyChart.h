@@ -18,8 +18,8 @@ constexpr int blueOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
 
 inline constexpr Colour kChartBackground = 0x00E0E0E0;
 
-// Whether a chart keeps its raster. A run whose chart nobody sees (the archive
-// report without pictures) discards it: drawing then costs nothing.
+// Whether a chart keeps its raster. A run whose chart nobody sees (a replay that
+// only wants the figures) discards it: drawing then costs nothing.
 enum class ChartRaster { Kept, Discarded };
 
 // The classic 16-colour palette.

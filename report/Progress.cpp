@@ -1,19 +1,12 @@
 #include "report/Progress.h"
 
 #include <algorithm>
-#include <charconv>
 #include <ostream>
 #include <string>
 
+#include "core/NumberText.h"
+
 namespace kalvor {
-namespace {
-
-void appendNumber(std::string& text, std::size_t n) {
-    char digits[24];
-    text.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
-}
-
-}  // namespace
 
 void Progress::show(std::size_t done, std::size_t all) {
     if (!shown_) return;
@@ -21,9 +14,9 @@ void Progress::show(std::size_t done, std::size_t all) {
     if (open_ && done < all && now - last_ < std::chrono::milliseconds(100)) return;
     last_ = now;
     std::string line = "\rkalvor1-report: ";
-    appendNumber(line, done);
+    line += integerText(done);
     line += " von ";
-    appendNumber(line, std::max(done, all));
+    line += integerText(std::max(done, all));
     line += " Dateien";
     err_.write(line.data(), static_cast<std::streamsize>(line.size()));
     err_.flush();
