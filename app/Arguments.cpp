@@ -35,8 +35,8 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, std::span<c
         }
         if (!s.longName.empty()) {
             longNames.emplace_back(s.longName);
-            longOptions.push_back({longNames.back().c_str(), s.takesValue ? required_argument : no_argument,
-                                   nullptr, 256 + static_cast<int>(&s - table.data())});
+            longOptions.push_back({longNames.back().c_str(), s.takesValue ? required_argument : no_argument, nullptr,
+                                   256 + static_cast<int>(&s - table.data())});
         }
     }
     longOptions.push_back({nullptr, 0, nullptr, 0});

@@ -23,7 +23,7 @@ struct ParsedArguments {
         int id;
         std::string value;
     };
-    std::vector<Option> options;    // in the order given
+    std::vector<Option> options;     // in the order given
     std::vector<std::string> names;  // the arguments that are no options
     // Set when the line is wrong: the option as the user wrote it, and whether it is
     // unknown or lacks its value.

@@ -58,7 +58,8 @@ std::string usageText() {
 }
 
 std::string helpText(std::string_view infoFile, bool infoFound) {
-    return usageText() + "\nInfo-Text: " + std::string(infoFile) + (infoFound ? " (gefunden)\n" : " (nicht gefunden)\n");
+    return usageText() + "\nInfo-Text: " + std::string(infoFile) +
+           (infoFound ? " (gefunden)\n" : " (nicht gefunden)\n");
 }
 
 std::string versionText(std::string_view program) {

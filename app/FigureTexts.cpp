@@ -18,14 +18,15 @@ uint64_t magnitude(int64_t n) { return n < 0 ? 0 - static_cast<uint64_t>(n) : st
 
 std::vector<std::string> valueColumns(EvenChance chance) {
     std::vector<std::string> columns;
-    for (std::string_view label : kValueLabels) columns.push_back(sideCaption(layoutRow(label)->accessibleName, chance));
+    for (std::string_view label : kValueLabels)
+        columns.push_back(sideCaption(layoutRow(label)->accessibleName, chance));
     return columns;
 }
 
 std::array<std::string, kValueLabels.size()> valueTexts(const WalkFigures& w) {
-    return {integerText(w.throws),    integerText(w.left),      integerText(w.right),
-            integerText(w.areaLeft),  integerText(w.areaRight), integerText(magnitude(w.low)),
-            integerText(w.high),      integerText(w.touches),   integerText(w.position)};
+    return {integerText(w.throws),   integerText(w.left),      integerText(w.right),
+            integerText(w.areaLeft), integerText(w.areaRight), integerText(magnitude(w.low)),
+            integerText(w.high),     integerText(w.touches),   integerText(w.position)};
 }
 
 std::string probabilityText(double logP) {
@@ -49,8 +50,8 @@ std::string probabilityText(double logP) {
     while (digits.ends_with('0')) digits.pop_back();
     if (digits.ends_with('.')) digits.pop_back();
     digits += exponent < 0 ? "e-" : "e+";
-    const unsigned long long magnitude = exponent < 0 ? 0ULL - static_cast<unsigned long long>(exponent)
-                                                      : static_cast<unsigned long long>(exponent);
+    const unsigned long long magnitude =
+        exponent < 0 ? 0ULL - static_cast<unsigned long long>(exponent) : static_cast<unsigned long long>(exponent);
     if (magnitude < 10) digits += '0';
     digits += integerText(magnitude);
     return digits;
@@ -74,7 +75,8 @@ std::vector<std::vector<std::string>> summaryRows(const ArchiveSummary& summary)
         return rows;
     }
     test += " (" + integerText(f.classes) + " Klassen, " + integerText(f.classes - 1) +
-            (f.classes == 2 ? " Freiheitsgrad" : " Freiheitsgrade") + ", Chi-Quadrat " + fixedText(f.chiSquare, 2) + ")";
+            (f.classes == 2 ? " Freiheitsgrad" : " Freiheitsgrade") + ", Chi-Quadrat " + fixedText(f.chiSquare, 2) +
+            ")";
     rows.push_back({test, "p-Wert", probabilityText(f.logPValue)});
     return rows;
 }
@@ -85,10 +87,10 @@ std::string verdictText(const ArchiveSummary& summary) {
     if (!f.done) return "Für einen Anpassungstest sind es zu wenige Dateien (" + files + ").";
     const std::string p = "p = " + probabilityText(f.logPValue);
     if (f.logPValue < std::log(kVerdictLevel))
-        return "Die Abweichungen der " + files + " Dateien passen nicht zu einem fairen Kessel (Chi-Quadrat-Anpassungstest, " +
-               p + " < 0.01).";
-    return "Die Abweichungen der " + files + " Dateien sind mit einem fairen Kessel vereinbar (Chi-Quadrat-Anpassungstest, " +
-           p + ").";
+        return "Die Abweichungen der " + files +
+               " Dateien passen nicht zu einem fairen Kessel (Chi-Quadrat-Anpassungstest, " + p + " < 0.01).";
+    return "Die Abweichungen der " + files +
+           " Dateien sind mit einem fairen Kessel vereinbar (Chi-Quadrat-Anpassungstest, " + p + ").";
 }
 
 }  // namespace kalvor

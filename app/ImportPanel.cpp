@@ -66,11 +66,11 @@ std::string headerPrompt(const std::array<Field, 3>& header) {
 
 std::string refusalMessage(Refusal refusal, bool namedOutside) {
     switch (refusal) {
-        case Refusal::None:
-        case Refusal::Cancelled: return {};
-        case Refusal::Empty: return namedOutside ? std::string(kEmptyFileMessage) : std::string();
-        case Refusal::NotPermanence: return namedOutside ? std::string(kNotPermanenceMessage) : std::string();
-        default: break;
+    case Refusal::None:
+    case Refusal::Cancelled: return {};
+    case Refusal::Empty: return namedOutside ? std::string(kEmptyFileMessage) : std::string();
+    case Refusal::NotPermanence: return namedOutside ? std::string(kNotPermanenceMessage) : std::string();
+    default: break;
     }
     std::string message(kImportFailedMessage);
     message.pop_back();  // its full stop goes after the reason
@@ -154,7 +154,8 @@ std::optional<ImportResult> ImportPanel::importPath(const std::string& path, boo
     runner_->run(
         path,
         [&files = files_, budget = budget_, path](ReadWatch& watch) {
-            return budget ? readPermanence(files, path, *budget, &watch) : readPermanence(files, path, listRoom(), &watch);
+            return budget ? readPermanence(files, path, *budget, &watch)
+                          : readPermanence(files, path, listRoom(), &watch);
         },
         [this, namedOutside](PermanenceRead file) { finish(std::move(file), namedOutside); });
     return std::exchange(finished_, std::nullopt);

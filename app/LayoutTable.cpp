@@ -14,6 +14,9 @@ constexpr Colour kSys = kSystemColour;
 
 using K = ControlKind;
 
+// The rows are a table, aligned by hand.
+// clang-format off
+
 // A caption or legend: grey, not framed, left-aligned, no focus.
 constexpr LayoutRow caption(std::string_view name, std::string_view text, int left, int top, int width,
                             int height, Colour back, Colour fore, double points, bool bold,
@@ -167,6 +170,7 @@ constexpr std::array kRows = std::to_array<LayoutRow>({
     {"infotext", K::InfoBox, {}, 3465, 225, 3390, 5865, kResultBack, kSys, 8.25, false, false, false, {}, true,
      false, {}, 18, "Info"},
 });
+// clang-format on
 
 }  // namespace
 

@@ -81,28 +81,21 @@ Printing::~Printing() {
 
 bool Printing::confirm(std::string_view title) {
     switch (platform_.askYesNoCancel(std::string(kPrintQuestion), std::string(title))) {
-    case Answer::Cancel:
-        return false;
+    case Answer::Cancel: return false;
     case Answer::Yes:
         // Whatever the user does in the dialog, the printout follows.
         printer_.showDialog();
         return true;
-    case Answer::No:
-        return true;
+    case Answer::No: return true;
     }
     return false;
 }
 
 bool Printing::begin(std::string_view title, std::string_view jobName) {
     switch (printer_.beginDocument(std::string(jobName))) {
-    case PrintJob::Started:
-        return true;
-    case PrintJob::NoPrinter:
-        platform_.inform(std::string(kNoPrinterMessage), std::string(title));
-        return false;
-    case PrintJob::Failed:
-        platform_.inform(std::string(kPrintFailedMessage), std::string(title));
-        return false;
+    case PrintJob::Started: return true;
+    case PrintJob::NoPrinter: platform_.inform(std::string(kNoPrinterMessage), std::string(title)); return false;
+    case PrintJob::Failed: platform_.inform(std::string(kPrintFailedMessage), std::string(title)); return false;
     }
     return false;
 }

@@ -32,7 +32,8 @@ struct Archive {
     Archive() {
         std::mt19937 engine(4711);
         for (int f = 0; f < kFiles; ++f) {
-            const fs::path path = dir / ("tisch" + std::to_string(f % 4 + 1) + "_" + std::to_string(10000 + f) + ".txt");
+            const fs::path path =
+                dir / ("tisch" + std::to_string(f % 4 + 1) + "_" + std::to_string(10000 + f) + ".txt");
             kalvor::bench::writePermanence(path, f % 4 + 1, "Tag " + std::to_string(f / 4 + 1), kNumbers, engine);
             files.push_back(path.native());
         }

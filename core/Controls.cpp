@@ -64,8 +64,7 @@ Controls::Controls(ChartRaster chart)
 namespace {
 
 template <typename T, size_t N>
-T* find(Controls& c, const std::array<std::pair<std::string_view, T Controls::*>, N>& table,
-        std::string_view name) {
+T* find(Controls& c, const std::array<std::pair<std::string_view, T Controls::*>, N>& table, std::string_view name) {
     for (const auto& [n, member] : table)
         if (n == name) return &(c.*member);
     return nullptr;
@@ -75,8 +74,8 @@ T* find(Controls& c, const std::array<std::pair<std::string_view, T Controls::*>
 
 // In the order of ResultLabel.
 constexpr std::array<Label Controls::*, kResultLabelCount> kResults{
-    &Controls::lakut, &Controls::lrot, &Controls::lschwarz, &Controls::lfrot, &Controls::lfschwarz,
-    &Controls::ltief, &Controls::lhoch, &Controls::ltouch, &Controls::lende, &Controls::lzahl,
+    &Controls::lakut, &Controls::lrot,  &Controls::lschwarz, &Controls::lfrot, &Controls::lfschwarz,
+    &Controls::ltief, &Controls::lhoch, &Controls::ltouch,   &Controls::lende, &Controls::lzahl,
 };
 
 Label& Controls::result(ResultLabel which) { return this->*kResults[which]; }
@@ -90,10 +89,14 @@ Label* Controls::label(std::string_view name) {
 
 CommandButton* Controls::button(std::string_view name) {
     static constexpr std::array<std::pair<std::string_view, CommandButton Controls::*>, 9> table{{
-        {"okstart", &Controls::okstart}, {"okabbrechen", &Controls::okabbrechen},
-        {"okdruck", &Controls::okdruck}, {"okcopy", &Controls::okcopy},
-        {"okextern", &Controls::okextern}, {"okende", &Controls::okende},
-        {"okinfo", &Controls::okinfo}, {"okexternok", &Controls::okexternok},
+        {"okstart", &Controls::okstart},
+        {"okabbrechen", &Controls::okabbrechen},
+        {"okdruck", &Controls::okdruck},
+        {"okcopy", &Controls::okcopy},
+        {"okextern", &Controls::okextern},
+        {"okende", &Controls::okende},
+        {"okinfo", &Controls::okinfo},
+        {"okexternok", &Controls::okexternok},
         {"okexternabbruch", &Controls::okexternabbruch},
     }};
     return find(*this, table, name);
@@ -101,7 +104,8 @@ CommandButton* Controls::button(std::string_view name) {
 
 TextBox* Controls::textBox(std::string_view name) {
     static constexpr std::array<std::pair<std::string_view, TextBox Controls::*>, 2> table{{
-        {"textanzahl", &Controls::textanzahl}, {"haltbei", &Controls::haltbei},
+        {"textanzahl", &Controls::textanzahl},
+        {"haltbei", &Controls::haltbei},
     }};
     return find(*this, table, name);
 }

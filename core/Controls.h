@@ -121,8 +121,19 @@ struct FileList {
 
 // The result boxes beside the chart: the nine values a series leaves, top to
 // bottom as the window shows them, then lzahl, the number just thrown.
-enum ResultLabel : std::size_t { kAkut, kRot, kSchwarz, kFlaecheRot, kFlaecheSchwarz, kTief, kHoch, kTouch, kEnde,
-                                 kZahl, kResultLabelCount };
+enum ResultLabel : std::size_t {
+    kAkut,
+    kRot,
+    kSchwarz,
+    kFlaecheRot,
+    kFlaecheSchwarz,
+    kTief,
+    kHoch,
+    kTouch,
+    kEnde,
+    kZahl,
+    kResultLabelCount
+};
 inline constexpr std::array<std::string_view, kResultLabelCount> kResultLabelNames{
     "lakut", "lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch", "ltouch", "lende", "lzahl",
 };

@@ -111,8 +111,7 @@ bool LeadingNumber::feed(char c) {
             return true;
         }
         break;
-    case Step::Done:
-        break;
+    case Step::Done: break;
     }
     step_ = Step::Done;
     return false;
@@ -284,8 +283,7 @@ std::optional<double> strictNumber(std::string_view text, NumberFormat format) {
             ++intDigits;
             ++groupDigits;
         } else if (c == format.groupSeparator && c != format.decimalPoint) {
-            if (intDigits == 0 || (grouped && groupDigits != 3) || (!grouped && groupDigits > 3))
-                return std::nullopt;
+            if (intDigits == 0 || (grouped && groupDigits != 3) || (!grouped && groupDigits > 3)) return std::nullopt;
             grouped = true;
             groupDigits = 0;
         } else {

@@ -36,8 +36,17 @@ public:
     static constexpr int kDigits = 800;
 
 private:
-    enum class Step : unsigned char { Start, Ampersand, Radix, Sign, Mantissa, ExponentMark, ExponentSign,
-                                      Exponent, Done };
+    enum class Step : unsigned char {
+        Start,
+        Ampersand,
+        Radix,
+        Sign,
+        Mantissa,
+        ExponentMark,
+        ExponentSign,
+        Exponent,
+        Done
+    };
     void mantissaDigit(char c);
 
     Step step_ = Step::Start;
@@ -47,9 +56,9 @@ private:
     bool sticky_ = false;  // a non-zero digit beyond the kept ones
     bool exponentNegative_ = false;
     int base_ = 0;
-    int count_ = 0;             // significant digits kept
-    long long scale_ = 0;       // the value is the kept digits times ten to this
-    long long exponent_ = 0;    // as written, saturated
+    int count_ = 0;                   // significant digits kept
+    long long scale_ = 0;             // the value is the kept digits times ten to this
+    long long exponent_ = 0;          // as written, saturated
     unsigned long long leading_ = 0;  // the first 19 kept digits as a number
     double radixValue_ = 0;
     char digits_[kDigits];

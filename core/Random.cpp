@@ -12,9 +12,9 @@ uint64_t mix64(uint64_t z) {
 }
 
 uint64_t steadyNanos() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                     std::chrono::system_clock::now().time_since_epoch())
-                                     .count());
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count());
 }
 
 }  // namespace

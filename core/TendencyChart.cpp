@@ -68,8 +68,14 @@ void TendencyChart::drawLine(float x1, float y1, float x2, float y2, int palette
         stamp(x, y, c);
         if (x == xe && y == ye) break;
         const long e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x += sx; }
-        if (e2 <= dx) { err += dx; y += sy; }
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
     }
     ++revision_;
 }

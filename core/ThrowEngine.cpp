@@ -93,8 +93,7 @@ void throwUntilPause(SeriesState& s, Controls& c, RandomPort& random, PendingRes
         }
         const int spalte = s.spalte + 2 * moveOf(t->kind);
         if (isCounted(t->kind)) {
-            const bool limit = spalte < -32768 || spalte > kMax16 ||
-                               (spalte < kZeroLine && s.zrot == kMax16) ||
+            const bool limit = spalte < -32768 || spalte > kMax16 || (spalte < kZeroLine && s.zrot == kMax16) ||
                                (spalte > kZeroLine && s.zschwarz == kMax16) ||
                                (spalte == kZeroLine && s.beruehrung == kMax16);
             if (limit) {

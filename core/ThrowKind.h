@@ -20,9 +20,7 @@ ThrowKind throwKind(int32_t number, const std::array<int16_t, 38>& colours);
 constexpr bool isCounted(ThrowKind kind) { return kind != ThrowKind::Zero; }
 
 // The move of the position in units of the shown deviation: left -1, right +1.
-constexpr int moveOf(ThrowKind kind) {
-    return kind == ThrowKind::Left ? -1 : kind == ThrowKind::Right ? 1 : 0;
-}
+constexpr int moveOf(ThrowKind kind) { return kind == ThrowKind::Left ? -1 : kind == ThrowKind::Right ? 1 : 0; }
 
 // Told of every throw the engine makes, after it has made it.
 class ThrowObserver {

@@ -28,8 +28,8 @@ std::string tableRow(const std::vector<std::string>& fields, std::string_view pn
             // The chart beside the file's name, where it shows without scrolling.
             row += "<td>";
             if (!png.empty())
-                row += "<img class=\"diagramm\" width=\"203\" height=\"401\" alt=\"Diagramm von " + htmlText(fields[0]) +
-                       "\" src=\"data:image/png;base64," + base64(png) + "\">";
+                row += "<img class=\"diagramm\" width=\"203\" height=\"401\" alt=\"Diagramm von " +
+                       htmlText(fields[0]) + "\" src=\"data:image/png;base64," + base64(png) + "\">";
             row += "</td>";
         }
     }
@@ -54,9 +54,11 @@ std::string HtmlPage::write(const PageOverview& o, const OutputGuard& guard) {
         "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src data:; "
         "style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-        "<title>Kalvor 1 – Archivbericht</title>\n<style>\n" + std::string(kPageStyle) + "</style>\n</head>\n<body>\n"
-        "<h1>Kalvor 1 – Archivbericht</h1>\n<p>" + integerText(count_) + " Dateien, gespielt auf " + htmlText(o.left) +
-        " / " + htmlText(o.right) +
+        "<title>Kalvor 1 – Archivbericht</title>\n<style>\n" +
+        std::string(kPageStyle) +
+        "</style>\n</head>\n<body>\n"
+        "<h1>Kalvor 1 – Archivbericht</h1>\n<p>" +
+        integerText(count_) + " Dateien, gespielt auf " + htmlText(o.left) + " / " + htmlText(o.right) +
         ". Jede Datei wurde abgespielt wie im Fenster nach „Import“, „OK“, „Durchlauf“ und „Start“. "
         "Die Spalten „P …“ geben an, wie wahrscheinlich ein fairer Kessel auf gleich vielen Schritten "
         "mindestens so Extremes zeigt. Eine Tendenz ist keine Vorhersage.</p>\n"
@@ -65,8 +67,9 @@ std::string HtmlPage::write(const PageOverview& o, const OutputGuard& guard) {
         "<figcaption>Balken: Dateien, deren größte Abweichung den Wert erreichte; Linie: wie viele ein fairer "
         "Kessel erwartet.</figcaption></figure>\n";
     if (!o.summary.empty()) {
-        head += "<table class=\"klein\"><thead><tr><th scope=\"col\">Abweichung ab</th><th scope=\"col\">beobachtet</th>"
-                "<th scope=\"col\">erwartet</th></tr></thead><tbody>";
+        head +=
+            "<table class=\"klein\"><thead><tr><th scope=\"col\">Abweichung ab</th><th scope=\"col\">beobachtet</th>"
+            "<th scope=\"col\">erwartet</th></tr></thead><tbody>";
         for (const auto& l : o.summary)
             head += "<tr><td class=\"z\">" + integerText(l.from) + "</td><td class=\"z\">" + integerText(l.observed) +
                     "</td><td class=\"z\">" + coordinate(l.expected) + "</td></tr>";
@@ -89,8 +92,8 @@ std::string HtmlPage::write(const PageOverview& o, const OutputGuard& guard) {
     if (!rows_.failure().empty()) return rows_.failure();
     std::string tail = "</tbody>\n";
     if (!o.joined.empty()) tail += "<tfoot>" + tableRow(o.joined, {}) + "</tfoot>\n";
-    tail += "</table></div>\n<p class=\"klein\">Erstellt von kalvor1-report.</p>\n<script>\n" + std::string(kPageScript) +
-            "</script>\n</body>\n</html>\n";
+    tail += "</table></div>\n<p class=\"klein\">Erstellt von kalvor1-report.</p>\n<script>\n" +
+            std::string(kPageScript) + "</script>\n</body>\n</html>\n";
     out.write(tail);
     return out.commit();
 }

@@ -122,16 +122,16 @@ bool OutputGuard::isProtected(FileId id) const {
 
 std::string_view writeReason(int error) {
     switch (error) {
-        case ENOSPC: return "Datenträger voll";
-        case EDQUOT: return "Kontingent erschöpft";
-        case EFBIG: return "Datei zu groß";
-        case EACCES:
-        case EPERM: return "keine Berechtigung";
-        case EROFS: return "nur lesbares Dateisystem";
-        case ENOENT:
-        case ENOTDIR: return "Verzeichnis nicht vorhanden";
-        case ENAMETOOLONG: return "Name zu lang";
-        default: return "Schreibfehler";
+    case ENOSPC: return "Datenträger voll";
+    case EDQUOT: return "Kontingent erschöpft";
+    case EFBIG: return "Datei zu groß";
+    case EACCES:
+    case EPERM: return "keine Berechtigung";
+    case EROFS: return "nur lesbares Dateisystem";
+    case ENOENT:
+    case ENOTDIR: return "Verzeichnis nicht vorhanden";
+    case ENAMETOOLONG: return "Name zu lang";
+    default: return "Schreibfehler";
     }
 }
 
@@ -222,7 +222,8 @@ std::string OutputFile::checkName(struct stat& st, bool& exists) const {
     }
     exists = true;
     if (!S_ISREG(st.st_mode)) return describeType(st.st_mode);
-    if (guard_.isProtected({st.st_dev, st.st_ino})) return "an seiner Stelle steht eine Datei, die diese Auswertung liest";
+    if (guard_.isProtected({st.st_dev, st.st_ino}))
+        return "an seiner Stelle steht eine Datei, die diese Auswertung liest";
     return {};
 }
 
@@ -296,8 +297,8 @@ StagingFile::StagingFile(const std::string& path) {
         return;
     }
     for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
-        const std::string scratch = ".kalvor1-report." + integerText(::getpid()) + "-" +
-                                    integerText(scratchNumber.fetch_add(1)) + ".tmp";
+        const std::string scratch =
+            ".kalvor1-report." + integerText(::getpid()) + "-" + integerText(scratchNumber.fetch_add(1)) + ".tmp";
         const HeldSignals held;
         fd_ = ::openat(dir, scratch.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd_ >= 0) ::unlinkat(dir, scratch.c_str(), 0);

@@ -69,9 +69,9 @@ private:
     std::string name_;
     const OutputGuard& guard_;
     int fd_ = -1;
-    bool unnamed_ = false;   // O_TMPFILE: nothing to remove
-    std::string scratch_;    // otherwise the hidden name it is written under
-    int slot_ = -1;          // where the scratch name waits for removal on a signal
+    bool unnamed_ = false;  // O_TMPFILE: nothing to remove
+    std::string scratch_;   // otherwise the hidden name it is written under
+    int slot_ = -1;         // where the scratch name waits for removal on a signal
     std::string failure_;
     std::string buffer_;
 };

@@ -69,12 +69,12 @@ std::string summarySvg(const std::vector<ArchiveSummary::Line>& lines) {
     }
     std::string points;
     for (size_t i = 0; i < lines.size(); ++i) points += coordinate(x(i)) + "," + coordinate(y(lines[i].expected)) + " ";
-    drawing += element("polyline", {{"fill", "none"}, {"stroke", "#c0392b"}, {"stroke-width", "2"}, {"points", points}});
+    drawing +=
+        element("polyline", {{"fill", "none"}, {"stroke", "#c0392b"}, {"stroke-width", "2"}, {"points", points}});
     for (size_t i = 0; i < lines.size(); ++i)
-        drawing += element("circle", {{"cx", coordinate(x(i))},
-                                      {"cy", coordinate(y(lines[i].expected))},
-                                      {"r", "3"},
-                                      {"fill", "#c0392b"}});
+        drawing += element(
+            "circle",
+            {{"cx", coordinate(x(i))}, {"cy", coordinate(y(lines[i].expected))}, {"r", "3"}, {"fill", "#c0392b"}});
     drawing += text(left + (W - left - right) / 2, H - 12, "middle", "Abweichung ab (Einheiten)");
     drawing += element("text",
                        {{"transform", "translate(14 " + coordinate(top + (H - top - bottom) / 2) + ") rotate(-90)"},
@@ -119,10 +119,9 @@ std::string joinedSvg(const std::vector<WalkTrace::Row>& rows, uint64_t steps, s
                 const double k = m * i / 100;
                 points += coordinate(x(sign * c * std::sqrt(k))) + "," + coordinate(y(k)) + " ";
             }
-            drawing += element("polyline", {{"fill", "none"},
-                                            {"stroke", colours[c - 1]},
-                                            {"stroke-dasharray", "4 3"},
-                                            {"points", points}});
+            drawing += element(
+                "polyline",
+                {{"fill", "none"}, {"stroke", colours[c - 1]}, {"stroke-dasharray", "4 3"}, {"points", points}});
         }
         drawing += text(x(c * std::sqrt(m)), H - bottom + 12, "middle", "+" + integerText(c) + "√k");
         drawing += text(x(-c * std::sqrt(m)), H - bottom + 12, "middle", "−" + integerText(c) + "√k");
@@ -142,9 +141,10 @@ std::string joinedSvg(const std::vector<WalkTrace::Row>& rows, uint64_t steps, s
         path += coordinate(x2);
         first = r.lastStep;
     }
-    drawing += element("path", {{"stroke", "#1f3f6a"},
-                                {"stroke-width", coordinate(std::max(1.0, (H - top - bottom) / static_cast<double>(rows.size())))},
-                                {"d", path}});
+    drawing += element(
+        "path", {{"stroke", "#1f3f6a"},
+                 {"stroke-width", coordinate(std::max(1.0, (H - top - bottom) / static_cast<double>(rows.size())))},
+                 {"d", path}});
     drawing += text(left - 4, top + 4, "end", "0");
     drawing += text(left - 4, H - bottom, "end", integerText(steps));
     drawing += element("text", {{"x", coordinate(left + 4)}, {"y", coordinate(H - 4)}},

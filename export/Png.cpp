@@ -40,8 +40,8 @@ struct Indexed {
 };
 
 // The packed index rows, unfiltered; nothing when the palette outgrows `most`.
-std::optional<std::vector<unsigned char>> packIndices(std::span<const Colour> pixels, size_t w, size_t h,
-                                                      size_t most, std::vector<Colour>& palette) {
+std::optional<std::vector<unsigned char>> packIndices(std::span<const Colour> pixels, size_t w, size_t h, size_t most,
+                                                      std::vector<Colour>& palette) {
     const bool nibbles = most <= 16;
     const size_t rowBytes = nibbles ? (w + 1) / 2 : w;
     std::vector<unsigned char> packed(rowBytes * h, 0);
@@ -120,8 +120,8 @@ public:
     std::string finish(const std::vector<unsigned char>& raw) {
         out_.assign("\x78\x01", 2);  // deflate, 32 K window, fastest; the header's check bits
         out_.reserve(raw.size() / 8 + 64);
-        put(1, 1);                    // the last block
-        put(1, 2);                    // fixed codes
+        put(1, 1);  // the last block
+        put(1, 2);  // fixed codes
         const size_t n = raw.size();
         for (size_t i = 0; i < n;) {
             const unsigned char byte = raw[i];
@@ -175,7 +175,8 @@ private:
         std::array<Code, 259> copies;  // by length 3..258
         Tables() {
             for (uint32_t byte = 0; byte < 256; ++byte)
-                literals[byte] = byte < 144 ? Code{reversed(0x30u + byte, 8), 8} : Code{reversed(0x190u + byte - 144, 9), 9};
+                literals[byte] =
+                    byte < 144 ? Code{reversed(0x30u + byte, 8), 8} : Code{reversed(0x190u + byte - 144, 9), 9};
             static constexpr uint32_t kStart[] = {3, 11, 19, 35, 67, 131};  // lengths of codes 257, 265, ...
             for (uint32_t length = 3; length <= 258; ++length) {
                 uint32_t symbol, extra = 0, extraBits = 0;
@@ -191,7 +192,8 @@ private:
                     extra = (length - kStart[group]) % step;
                     extraBits = group;
                 }
-                const Code c = symbol < 280 ? Code{reversed(symbol - 256, 7), 7} : Code{reversed(0xC0u + symbol - 280, 8), 8};
+                const Code c =
+                    symbol < 280 ? Code{reversed(symbol - 256, 7), 7} : Code{reversed(0xC0u + symbol - 280, 8), 8};
                 // Then the extra bits, then distance code 0 in five zero bits.
                 copies[length] = {c.bits | extra << c.length, c.length + static_cast<int>(extraBits) + 5};
             }
@@ -279,8 +281,8 @@ std::string encodePng(std::span<const Colour> pixels, int width, int height) {
         for (size_t x = 0; x < w; ++x) {
             const Colour c = pixels[y * w + x];
             const Colour above = y == 0 ? 0 : pixels[(y - 1) * w + x];
-            const int channels[3][2] = {{redOf(c), redOf(above)}, {greenOf(c), greenOf(above)},
-                                        {blueOf(c), blueOf(above)}};
+            const int channels[3][2] = {
+                {redOf(c), redOf(above)}, {greenOf(c), greenOf(above)}, {blueOf(c), blueOf(above)}};
             for (size_t k = 0; k < 3; ++k)
                 row[1 + 3 * x + k] = static_cast<unsigned char>(channels[k][0] - channels[k][1]);
         }

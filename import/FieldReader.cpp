@@ -66,9 +66,7 @@ const char* FieldReader::nextOf(char c, const char*& found) {
     return found;
 }
 
-const char* FieldReader::plainEnd() {
-    return std::min({nextOf(',', comma_), nextOf('\r', cr_), nextOf('\n', lf_)});
-}
+const char* FieldReader::plainEnd() { return std::min({nextOf(',', comma_), nextOf('\r', cr_), nextOf('\n', lf_)}); }
 
 inline void FieldReader::finishLineEnd(int c) {
     if (c == '\r' && peek() == '\n') get();
@@ -143,8 +141,7 @@ void FieldReader::takeBeyondCap(const char* from, const char* to) {
     feedNumber();
     if (number_ && !number_->feed(std::string_view(from, static_cast<std::size_t>(to - from)))) number_ = nullptr;
     // Blanks at the end of an unquoted field are no part of it.
-    if (!field_.cut)
-        field_.cut = open_ == Open::Quoted ? from != to : std::find_if_not(from, to, isBlank) != to;
+    if (!field_.cut) field_.cut = open_ == Open::Quoted ? from != to : std::find_if_not(from, to, isBlank) != to;
 }
 
 const char* FieldReader::take(const char* from, const char* to, std::size_t limit) {

@@ -34,9 +34,9 @@ public:
     struct Listing {
         std::vector<std::string> subdirectories;
         std::vector<std::string> files;
-        std::vector<OtherEntry> others;    // every other entry, for those who say what they pass over
-        std::vector<FileId> linkedFiles;   // the plain files that symbolic links among files lead to
-        bool complete = true;              // false when reading the directory broke off midway
+        std::vector<OtherEntry> others;   // every other entry, for those who say what they pass over
+        std::vector<FileId> linkedFiles;  // the plain files that symbolic links among files lead to
+        bool complete = true;             // false when reading the directory broke off midway
     };
     // Everything at once, so that a large directory is read once; nothing when dir
     // cannot be read. A directory whose files cannot be listed gives none.

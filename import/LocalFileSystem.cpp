@@ -22,11 +22,11 @@ namespace {
 // Kernel interfaces, memory file systems and container layers: nothing a user
 // would pick a file from. Removable media, disks and network shares stay.
 constexpr std::array<std::string_view, 30> kPseudoTypes{
-    "proc",     "sysfs",      "tmpfs",       "devtmpfs",   "devpts",      "cgroup",
-    "cgroup2",  "securityfs", "debugfs",     "tracefs",    "pstore",      "bpf",
-    "mqueue",   "hugetlbfs",  "configfs",    "fusectl",    "autofs",      "binfmt_misc",
-    "efivarfs", "rpc_pipefs", "nsfs",        "overlay",    "squashfs",    "ramfs",
-    "selinuxfs", "nfsd",      "fuse.portal", "fuse.gvfsd-fuse", "fuse.lxcfs", "none",
+    "proc",      "sysfs",      "tmpfs",       "devtmpfs",        "devpts",     "cgroup",
+    "cgroup2",   "securityfs", "debugfs",     "tracefs",         "pstore",     "bpf",
+    "mqueue",    "hugetlbfs",  "configfs",    "fusectl",         "autofs",     "binfmt_misc",
+    "efivarfs",  "rpc_pipefs", "nsfs",        "overlay",         "squashfs",   "ramfs",
+    "selinuxfs", "nfsd",       "fuse.portal", "fuse.gvfsd-fuse", "fuse.lxcfs", "none",
 };
 
 constexpr std::array<std::string_view, 3> kSystemTrees{"/proc", "/sys", "/dev"};
@@ -42,7 +42,8 @@ std::string unescapeMountPath(std::string_view field) {
         if (field[i] == '\\' && i + 3 < field.size()) {
             const std::string_view digits = field.substr(i + 1, 3);
             if (std::all_of(digits.begin(), digits.end(), [](char d) { return d >= '0' && d <= '7'; })) {
-                out.push_back(static_cast<char>(((digits[0] - '0') << 6) | ((digits[1] - '0') << 3) | (digits[2] - '0')));
+                out.push_back(
+                    static_cast<char>(((digits[0] - '0') << 6) | ((digits[1] - '0') << 3) | (digits[2] - '0')));
                 i += 3;
                 continue;
             }
@@ -61,22 +62,22 @@ FileSystem::Other otherKind(mode_t mode) {
 
 FileSystem::Other lookupFailure(int error) {
     switch (error) {
-        case ELOOP: return FileSystem::Other::LinkLoop;
-        case ENOENT: return FileSystem::Other::DanglingLink;
-        case EACCES: return FileSystem::Other::NoPermission;
-        default: return FileSystem::Other::Unreadable;
+    case ELOOP: return FileSystem::Other::LinkLoop;
+    case ENOENT: return FileSystem::Other::DanglingLink;
+    case EACCES: return FileSystem::Other::NoPermission;
+    default: return FileSystem::Other::Unreadable;
     }
 }
 
 mode_t typeMode(unsigned char type) {
     switch (type) {
-        case DT_REG: return S_IFREG;
-        case DT_DIR: return S_IFDIR;
-        case DT_FIFO: return S_IFIFO;
-        case DT_SOCK: return S_IFSOCK;
-        case DT_CHR: return S_IFCHR;
-        case DT_BLK: return S_IFBLK;
-        default: return 0;
+    case DT_REG: return S_IFREG;
+    case DT_DIR: return S_IFDIR;
+    case DT_FIFO: return S_IFIFO;
+    case DT_SOCK: return S_IFSOCK;
+    case DT_CHR: return S_IFCHR;
+    case DT_BLK: return S_IFBLK;
+    default: return 0;
     }
 }
 

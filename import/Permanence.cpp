@@ -42,11 +42,11 @@ PermanenceRead readList(FileSystem& files, const std::string& path, std::size_t 
 
 Outcome outcomeOf(Refusal refusal) {
     switch (refusal) {
-        case Refusal::None: return Outcome::Read;
-        case Refusal::Empty: return Outcome::Empty;
-        case Refusal::NotPermanence: return Outcome::NotPermanence;
-        case Refusal::TooLarge: return Outcome::TooLarge;
-        default: return Outcome::Unreadable;
+    case Refusal::None: return Outcome::Read;
+    case Refusal::Empty: return Outcome::Empty;
+    case Refusal::NotPermanence: return Outcome::NotPermanence;
+    case Refusal::TooLarge: return Outcome::TooLarge;
+    default: return Outcome::Unreadable;
     }
 }
 
@@ -58,11 +58,11 @@ PermanenceRead refused(PermanenceRead& result, Refusal refusal) {
 
 Refusal refusalOf(FileError error) {
     switch (error) {
-        case FileError::NotFound: return Refusal::NotFound;
-        case FileError::NoPermission: return Refusal::NoPermission;
-        case FileError::NotPlainFile: return Refusal::NotPlainFile;
-        case FileError::None:
-        case FileError::ReadFailed: break;
+    case FileError::NotFound: return Refusal::NotFound;
+    case FileError::NoPermission: return Refusal::NoPermission;
+    case FileError::NotPlainFile: return Refusal::NotPlainFile;
+    case FileError::None:
+    case FileError::ReadFailed: break;
     }
     return Refusal::ReadError;
 }
@@ -82,17 +82,17 @@ bool isPermanenceHeader(std::string_view firstField) { return firstField.starts_
 
 std::string_view refusalText(Refusal refusal) {
     switch (refusal) {
-        case Refusal::None: return {};
-        case Refusal::Empty: return "leer";
-        case Refusal::NotPermanence: return "keine Permanenz";
-        case Refusal::NotFound: return "nicht gefunden";
-        case Refusal::NoPermission: return "keine Berechtigung";
-        case Refusal::NotPlainFile: return "keine normale Datei";
-        case Refusal::ReadError: return "Lesefehler";
-        case Refusal::TooShort: return "unvollständig: weniger als vier Kopfzeilen";
-        case Refusal::TooLarge: return "zu groß für den Arbeitsspeicher";
-        case Refusal::Changed: return "während des Lesens verändert";
-        case Refusal::Cancelled: return "abgebrochen";
+    case Refusal::None: return {};
+    case Refusal::Empty: return "leer";
+    case Refusal::NotPermanence: return "keine Permanenz";
+    case Refusal::NotFound: return "nicht gefunden";
+    case Refusal::NoPermission: return "keine Berechtigung";
+    case Refusal::NotPlainFile: return "keine normale Datei";
+    case Refusal::ReadError: return "Lesefehler";
+    case Refusal::TooShort: return "unvollständig: weniger als vier Kopfzeilen";
+    case Refusal::TooLarge: return "zu groß für den Arbeitsspeicher";
+    case Refusal::Changed: return "während des Lesens verändert";
+    case Refusal::Cancelled: return "abgebrochen";
     }
     return {};
 }

@@ -32,12 +32,12 @@ enum class Refusal {
     NotPermanence,  // the first field does not begin with "Spielbank"
     NotFound,
     NoPermission,
-    NotPlainFile,   // a directory, FIFO, socket or device
+    NotPlainFile,  // a directory, FIFO, socket or device
     ReadError,
-    TooShort,       // fewer than four header fields
-    TooLarge,       // more numbers than the list can hold in this machine's memory
-    Changed,        // the second pass found another file than the first
-    Cancelled,      // stopped by the user
+    TooShort,   // fewer than four header fields
+    TooLarge,   // more numbers than the list can hold in this machine's memory
+    Changed,    // the second pass found another file than the first
+    Cancelled,  // stopped by the user
 };
 
 // Why, in a few German words: "nicht gefunden", "keine Berechtigung", ...; empty for None.
@@ -53,8 +53,8 @@ struct PermanenceRead {
     };
     Outcome outcome = Outcome::Unreadable;
     Refusal refusal = Refusal::ReadError;  // None exactly when outcome is Read
-    std::array<Field, 3> header;  // fields 1 to 3 as the file's bytes, each cut at kFieldCap
-    std::size_t count = 0;        // number fields found
+    std::array<Field, 3> header;           // fields 1 to 3 as the file's bytes, each cut at kFieldCap
+    std::size_t count = 0;                 // number fields found
     // Indices 0 to count + kPermMargin; element i is the i-th number as its throw
     // plays it (playedNumber), 1 <= i <= count; the others are 0.
     std::vector<int32_t> numbers;

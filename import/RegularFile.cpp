@@ -13,14 +13,14 @@ namespace {
 
 FileError errorOf(int number) {
     switch (number) {
-        case ENOENT:
-        case ENOTDIR: return FileError::NotFound;
-        case EACCES:
-        case EPERM: return FileError::NoPermission;
-        case EISDIR:
-        case ENXIO:  // a socket, or a device without its driver
-        case ENODEV: return FileError::NotPlainFile;
-        default: return FileError::ReadFailed;
+    case ENOENT:
+    case ENOTDIR: return FileError::NotFound;
+    case EACCES:
+    case EPERM: return FileError::NoPermission;
+    case EISDIR:
+    case ENXIO:  // a socket, or a device without its driver
+    case ENODEV: return FileError::NotPlainFile;
+    default: return FileError::ReadFailed;
     }
 }
 

@@ -38,7 +38,8 @@ void ArchiveExtras::add(const std::vector<std::string>& fields, FileReport& repo
 std::vector<std::string> ArchiveExtras::joinedLine() {
     std::vector<std::string> fields{"Gesamt", "", "", ""};
     for (std::string& v : valueTexts(joined_)) fields.push_back(std::move(v));
-    const std::array<std::string, 5> p = options_.probabilities ? probabilityTexts(joined_) : std::array<std::string, 5>{};
+    const std::array<std::string, 5> p =
+        options_.probabilities ? probabilityTexts(joined_) : std::array<std::string, 5>{};
     fields.insert(fields.end(), p.begin(), p.end());
     fields.emplace_back();  // Meldung
     fields.emplace_back();  // Diagramm

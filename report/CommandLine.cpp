@@ -98,15 +98,9 @@ ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
         const bool takesValue = optionOf(o.id).spec.takesValue;
         if (takesValue && o.value.empty()) return wrongValue(o.id);
         switch (o.id) {
-        case kHelpOption:
-            command.action = ReportCommand::Action::Help;
-            return command;
-        case kVersionOption:
-            command.action = ReportCommand::Action::Version;
-            return command;
-        case kChart:
-            options.chartDirectory = o.value;
-            break;
+        case kHelpOption: command.action = ReportCommand::Action::Help; return command;
+        case kVersionOption: command.action = ReportCommand::Action::Version; return command;
+        case kChart: options.chartDirectory = o.value; break;
         case kJobs:
             if (const auto jobs = jobCount(o.value)) options.jobs = *jobs;
             else return wrongValue(o.id);
@@ -115,15 +109,9 @@ ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
             if (const auto chance = parseEvenChance(o.value)) options.archive.chance = *chance;
             else return wrongValue(o.id);
             break;
-        case kSummary:
-            options.archive.summaryPath = o.value;
-            break;
-        case kHtml:
-            options.archive.htmlPath = o.value;
-            break;
-        case kJoined:
-            options.archive.joined = true;
-            break;
+        case kSummary: options.archive.summaryPath = o.value; break;
+        case kHtml: options.archive.htmlPath = o.value; break;
+        case kJoined: options.archive.joined = true; break;
         }
     }
     if (!parsed.ok()) {

@@ -33,7 +33,9 @@ struct Line {
     bool chartFailed = false;
 };
 
-void write(std::ostream& out, std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); }
+void write(std::ostream& out, std::string_view text) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
 
 // Paths and header bytes reach the terminal cleaned, as in the CSV.
 void notice(std::ostream& err, std::string_view text) {
@@ -191,16 +193,12 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
 int reportMain(std::span<const std::string> arguments, std::ostream& out, std::ostream& err, bool errIsTerminal) {
     ReportCommand command = parseReportArguments(std::vector<std::string>(arguments.begin(), arguments.end()));
     switch (command.action) {
-    case ReportCommand::Action::Help:
-        write(out, reportHelp());
-        return out.flush() ? kAllRead : kOutputError;
+    case ReportCommand::Action::Help: write(out, reportHelp()); return out.flush() ? kAllRead : kOutputError;
     case ReportCommand::Action::Version:
         write(out, versionText(kProgram));
         return out.flush() ? kAllRead : kOutputError;
-    case ReportCommand::Action::UsageError:
-        return usageError(err, command.error);
-    case ReportCommand::Action::Run:
-        break;
+    case ReportCommand::Action::UsageError: return usageError(err, command.error);
+    case ReportCommand::Action::Run: break;
     }
     command.options.progress = errIsTerminal;
     return runReport(command.options, out, err);

@@ -16,14 +16,14 @@ namespace fs = std::filesystem;
 // Why an entry that is no plain file is passed over.
 std::string_view otherReason(FileSystem::Other kind) {
     switch (kind) {
-        case FileSystem::Other::Fifo: return "keine normale Datei (FIFO)";
-        case FileSystem::Other::Socket: return "keine normale Datei (Socket)";
-        case FileSystem::Other::Device: return "keine normale Datei (Gerät)";
-        case FileSystem::Other::Unknown: return "keine normale Datei";
-        case FileSystem::Other::LinkLoop: return "symbolische Verknüpfungen im Kreis";
-        case FileSystem::Other::DanglingLink: return "Verknüpfung ins Leere";
-        case FileSystem::Other::NoPermission: return "keine Berechtigung";
-        case FileSystem::Other::Unreadable: break;
+    case FileSystem::Other::Fifo: return "keine normale Datei (FIFO)";
+    case FileSystem::Other::Socket: return "keine normale Datei (Socket)";
+    case FileSystem::Other::Device: return "keine normale Datei (Gerät)";
+    case FileSystem::Other::Unknown: return "keine normale Datei";
+    case FileSystem::Other::LinkLoop: return "symbolische Verknüpfungen im Kreis";
+    case FileSystem::Other::DanglingLink: return "Verknüpfung ins Leere";
+    case FileSystem::Other::NoPermission: return "keine Berechtigung";
+    case FileSystem::Other::Unreadable: break;
     }
     return "nicht lesbar";
 }

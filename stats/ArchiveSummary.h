@@ -34,18 +34,17 @@ public:
         bool done = false;  // false: too few files for two classes of five
         unsigned classes = 0;
         double chiSquare = 0;
-        double logPValue = 0;  // natural logarithm
+        double logPValue = 0;                    // natural logarithm
         std::vector<double> observed, expected;  // per class, after joining
     };
     Fit fit() const;
-
 
 private:
     double chance(uint64_t m, uint64_t deviation) const;  // P_m(max |S_k| >= deviation), cached
 
     uint64_t files_ = 0;
     std::map<std::pair<uint64_t, uint64_t>, uint64_t> seen_;  // (m, deviation) -> files
-    std::map<uint64_t, uint64_t> lengths_;                     // m -> files
+    std::map<uint64_t, uint64_t> lengths_;                    // m -> files
     mutable std::map<std::pair<uint64_t, uint64_t>, double> cache_;
 };
 

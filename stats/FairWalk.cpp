@@ -83,7 +83,7 @@ double logAbsMaxAtLeast(uint64_t m, uint64_t a) {
     if (a == 0) return 0;
     const double tail = logWeightedTail(m, a, [a](uint64_t x) {
         const uint64_t q = x / a;
-        if (x % a == 0 && q % 2 == 1) return 1.0;  // on (2j+1)a
+        if (x % a == 0 && q % 2 == 1) return 1.0;   // on (2j+1)a
         return ((q + 1) / 2) % 2 == 1 ? 2.0 : 0.0;  // inside ((2k-1)a, (2k+1)a): 1 + (-1)^(k+1)
     });
     return std::min(0.0, std::numbers::ln2 + tail);

@@ -38,8 +38,14 @@ double logAbsEndAtLeast(uint64_t m, uint64_t e);
 // The five figures of a walk under a fair wheel, as natural logarithms, in the
 // report's column order: P(max S >= h), P(max -S >= t), P(max |S| >= max(h, t)),
 // P(N_m <= r), P(|S_m| >= |e|). Nothing for a walk without steps.
-enum FairChance : std::size_t { kHighChance, kLowChance, kDeviationChance, kReturnsChance, kEndChance,
-                                kFairChanceCount };
+enum FairChance : std::size_t {
+    kHighChance,
+    kLowChance,
+    kDeviationChance,
+    kReturnsChance,
+    kEndChance,
+    kFairChanceCount
+};
 std::optional<std::array<double, kFairChanceCount>> fairChances(const WalkFigures& walk);
 
 }  // namespace kalvor

@@ -39,9 +39,7 @@ class ThrowList {
 public:
     void push(ThrowKind kind);
     std::size_t size() const { return size_; }
-    ThrowKind operator[](std::size_t i) const {
-        return static_cast<ThrowKind>((bits_[i / 32] >> (2 * (i % 32))) & 3);
-    }
+    ThrowKind operator[](std::size_t i) const { return static_cast<ThrowKind>((bits_[i / 32] >> (2 * (i % 32))) & 3); }
 
 private:
     std::vector<uint64_t> bits_;

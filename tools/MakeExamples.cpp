@@ -19,9 +19,9 @@ namespace {
 
 struct Example {
     std::string fileName;
-    std::string table;     // second header line, as the file's bytes
-    std::string day;       // third header line
-    std::string opening;   // fourth header line, which the import skips
+    std::string table;    // second header line, as the file's bytes
+    std::string day;      // third header line
+    std::string opening;  // fourth header line, which the import skips
     std::string lineEnd;
     std::uint32_t seed;
     int throws;
@@ -33,7 +33,8 @@ struct Example {
 int rouletteNumber(std::mt19937& engine) {
     constexpr std::uint32_t kLimit = 0xFFFFFFFFu - (0xFFFFFFFFu % 37u);
     std::uint32_t r = 0;
-    do r = static_cast<std::uint32_t>(engine()); while (r >= kLimit);
+    do r = static_cast<std::uint32_t>(engine());
+    while (r >= kLimit);
     return static_cast<int>(r % 37u);
 }
 
@@ -51,13 +52,13 @@ std::string permanence(const Example& e) {
 
 std::vector<Example> examples() {
     return {
-        {"hamburg_2026-11-27_tisch1.txt", "Tisch 1", "Freitag 27.11.2026", "Permanenz ab 15.00 Uhr",
-         "\r\n", 20261127u, 312, 52},
+        {"hamburg_2026-11-27_tisch1.txt", "Tisch 1", "Freitag 27.11.2026", "Permanenz ab 15.00 Uhr", "\r\n", 20261127u,
+         312, 52},
         // Written with the Windows code page, as older files are: 0xF6 is the o with umlaut.
         {"hamburg_2026-11-28_tisch3.txt", "Tisch 3 - Franz\xF6sisches Roulette", "Samstag 28.11.2026",
          "Permanenz ab 15.00 Uhr", "\n", 20261128u, 250, 50},
-        {"hamburg_2026-11-29_tisch2.txt", "Tisch 2", "Sonntag 29.11.2026", "Permanenz ab 19.00 Uhr",
-         "\r\n", 20261129u, 75, 25},
+        {"hamburg_2026-11-29_tisch2.txt", "Tisch 2", "Sonntag 29.11.2026", "Permanenz ab 19.00 Uhr", "\r\n", 20261129u,
+         75, 25},
     };
 }
 

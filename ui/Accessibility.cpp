@@ -30,16 +30,16 @@ QString lines(const std::string& text) {
 // The captions standing over the result boxes, by ResultLabel: each becomes a label
 // of its box instead of a second object of the same name.
 constexpr std::array<std::array<std::string_view, 2>, kResultLabelCount> kResultCaptions{{
-    {"Label3", {}},           // lakut
-    {"Label4", {}},           // lrot
-    {"Label5", {}},           // lschwarz
-    {"Label35", "Label44"},   // lfrot
-    {"Label36", "Label45"},   // lfschwarz
-    {"Label49", "Label48"},   // ltief
-    {"Label41", "Label42"},   // lhoch
-    {"Label40", "Label43"},   // ltouch
-    {"Label46", {}},          // lende
-    {"Label2", {}},           // lzahl
+    {"Label3", {}},          // lakut
+    {"Label4", {}},          // lrot
+    {"Label5", {}},          // lschwarz
+    {"Label35", "Label44"},  // lfrot
+    {"Label36", "Label45"},  // lfschwarz
+    {"Label49", "Label48"},  // ltief
+    {"Label41", "Label42"},  // lhoch
+    {"Label40", "Label43"},  // ltouch
+    {"Label46", {}},         // lende
+    {"Label2", {}},          // lzahl
 }};
 
 struct Entry {

@@ -116,8 +116,7 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         chart_->setFocusPolicy(Qt::TabFocus);
         return chart_;
     case ControlKind::Rectangle:
-    case ControlKind::Line:
-        return new OutlineWidget(toQColor(row.foreground), row.kind == ControlKind::Line, parent);
+    case ControlKind::Line: return new OutlineWidget(toQColor(row.foreground), row.kind == ControlKind::Line, parent);
     case ControlKind::CommandButton: {
         auto* button = new CommandButtonWidget(qs(row.text), parent);
         button->setAutoDefault(false);
@@ -178,8 +177,7 @@ QWidget* Form1View::build(const LayoutRow& row, QWidget* parent) {
         return frame_;
     case ControlKind::DriveList:
         drives_ = new QComboBox(parent);
-        connect(drives_, &QComboBox::activated, this,
-                [this](int index) { handle([&] { c_.Drive1.choose(index); }); });
+        connect(drives_, &QComboBox::activated, this, [this](int index) { handle([&] { c_.Drive1.choose(index); }); });
         return drives_;
     case ControlKind::DirList:
         dirs_ = new QListWidget(parent);
@@ -245,8 +243,8 @@ void Form1View::handle(const std::function<void()>& handler) {
     });
     if (!failure) return;
     try {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral(" Kalvor 1"), QString::fromUtf8(failure),
-                        QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral(" Kalvor 1"), QString::fromUtf8(failure), QMessageBox::Ok,
+                        this);
         setGermanButtons(box);
         box.exec();
     } catch (...) {
@@ -268,8 +266,8 @@ void Form1View::sync() {
     } cleared{syncing_};
     syncing_ = true;
     for (auto& [model, label] : labels_) {
-        const QString text = model == &c_.text ? newestLinesThatFit(*label, displayText(model->text))
-                                               : displayText(model->text);
+        const QString text =
+            model == &c_.text ? newestLinesThatFit(*label, displayText(model->text)) : displayText(model->text);
         if (label->text() != text) label->setText(text);
     }
     for (auto& [model, button] : buttons_) {
@@ -342,9 +340,8 @@ void Form1View::syncLists() {
         for (int i = 0; i < static_cast<int>(c_.Dir1.items.size()); ++i) {
             // The path from the root steps in one level per entry; its subdirectories one more.
             const int indent = i < depth ? i : depth;
-            auto* item = new QListWidgetItem(i < depth ? open : closed,
-                                             QString(indent * 2, QLatin1Char(' ')) +
-                                                 qs(c_.Dir1.items[static_cast<size_t>(i)]));
+            auto* item = new QListWidgetItem(i < depth ? open : closed, QString(indent * 2, QLatin1Char(' ')) +
+                                                                            qs(c_.Dir1.items[static_cast<size_t>(i)]));
             dirs_->addItem(item);
         }
         dirs_->setCurrentRow(depth - 1);

@@ -4,9 +4,7 @@
 
 namespace kalvor {
 
-QColor toQColor(Colour c) {
-    return QColor(redOf(c), greenOf(c), blueOf(c));
-}
+QColor toQColor(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 
 int px(int twips) { return twips / kTwipsPerPixel; }
 

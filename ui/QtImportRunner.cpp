@@ -16,24 +16,22 @@ constexpr int kSteps = 1000;
 
 bool isUserInput(QEvent::Type type) {
     switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-        case QEvent::Close:
-            return true;
-        default:
-            return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::Close: return true;
+    default: return false;
     }
 }
 
@@ -85,7 +83,8 @@ void QtImportRunner::run(const std::string& path, Read read, Done done) {
             result_ = std::move(file);
         }
         ready_.notify_all();
-        QMetaObject::invokeMethod(this, [this] { finish(true); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { finish(true); }, Qt::QueuedConnection);
     });
 
     // A file read within a moment is applied at once, inside the handler that asked
@@ -123,8 +122,8 @@ void QtImportRunner::finish(bool throughBarrier) {
 
 void QtImportRunner::showDialog() {
     if (!thread_.joinable() || dialog_) return;
-    dialog_ = new QProgressDialog(importProgressText(fileName_), QString::fromUtf8(kImportCancelText), 0, kSteps,
-                                  window_);
+    dialog_ =
+        new QProgressDialog(importProgressText(fileName_), QString::fromUtf8(kImportCancelText), 0, kSteps, window_);
     dialog_->setObjectName(QStringLiteral("importProgress"));
     dialog_->setWindowTitle(QString::fromUtf8(kImportProgressTitle));
     dialog_->setWindowModality(Qt::WindowModal);

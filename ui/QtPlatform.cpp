@@ -15,7 +15,6 @@ namespace kalvor {
 
 namespace {
 
-
 Answer ask(QWidget* parent, const std::string& message, const std::string& title,
            QMessageBox::StandardButtons buttons) {
     QMessageBox box(QMessageBox::Question, qs(title), qs(message), buttons, parent);
@@ -23,12 +22,9 @@ Answer ask(QWidget* parent, const std::string& message, const std::string& title
     setGermanButtons(box);
     box.setDefaultButton(QMessageBox::Yes);
     switch (box.exec()) {
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    default:
-        return Answer::Cancel;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
     }
 }
 
@@ -53,7 +49,9 @@ NumberFormat asciiFormat(const QString& decimal, const QString& group) {
 
 void setGermanButtons(QMessageBox& box) {
     static constexpr std::pair<QMessageBox::StandardButton, const char*> kTexts[] = {
-        {QMessageBox::Yes, "&Ja"}, {QMessageBox::No, "&Nein"}, {QMessageBox::Cancel, "&Abbrechen"},
+        {QMessageBox::Yes, "&Ja"},
+        {QMessageBox::No, "&Nein"},
+        {QMessageBox::Cancel, "&Abbrechen"},
         {QMessageBox::Ok, "OK"}};
     for (const auto& [which, text] : kTexts)
         if (QAbstractButton* button = box.button(which)) button->setText(QString::fromUtf8(text));
@@ -69,8 +67,7 @@ bool installGermanTranslations(QCoreApplication& app) {
 }
 
 Answer QtPlatform::askYesNo(const std::string& message, const std::string& title) {
-    return ask(window_, message, title, QMessageBox::Yes | QMessageBox::No) == Answer::Yes ? Answer::Yes
-                                                                                            : Answer::No;
+    return ask(window_, message, title, QMessageBox::Yes | QMessageBox::No) == Answer::Yes ? Answer::Yes : Answer::No;
 }
 
 Answer QtPlatform::askYesNoCancel(const std::string& message, const std::string& title) {

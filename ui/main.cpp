@@ -40,8 +40,7 @@ int main(int argc, char* argv[]) {
     case kalvor::CommandLine::Action::UsageError:
         std::fputs((line.error + "\n\n" + kalvor::usageText()).c_str(), stderr);
         return 2;
-    case kalvor::CommandLine::Action::Run:
-        break;
+    case kalvor::CommandLine::Action::Run: break;
     }
 
     QApplication app(qtArgc, qtArgv);

@@ -37,9 +37,12 @@ TEST(CommandLine, HelpVersionAndEveryOtherOptionOrASecondFileRefused) {
     EXPECT_EQ(parse({"tisch1.txt", "-h"}).action, Action::Help);
     EXPECT_EQ(parse({"--version", "-reverse"}).action, Action::Version);
     // Qt's own start-up options are unknown options like any other.
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"-reverse"}, {"-stylesheet", "red.qss"}, {"-style", "fusion"},
-                                               {"-platform", "offscreen"}, {"--hilfe"}, {"-x", "--help"}}) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"-reverse"},
+                                                                                      {"-stylesheet", "red.qss"},
+                                                                                      {"-style", "fusion"},
+                                                                                      {"-platform", "offscreen"},
+                                                                                      {"--hilfe"},
+                                                                                      {"-x", "--help"}}) {
         const CommandLine line = parse(args);
         EXPECT_EQ(line.action, Action::UsageError) << args.front();
         EXPECT_EQ(line.error, "kalvor1: unbekannte Option „" + args.front() + "“");

@@ -134,8 +134,8 @@ TEST_F(Handlers, AbbruchNoChangesNothingYesResetsTheSeries) {
     s.extern_ = 1;
     c.okabbrechen.click();
     for (Colour p : c.blatt.pixels()) ASSERT_EQ(p, kChartBackground);
-    for (const char* name : {"lakut", "lzahl", "lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch",
-                             "ltouch", "lende"})
+    for (const char* name :
+         {"lakut", "lzahl", "lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch", "ltouch", "lende"})
         EXPECT_EQ(c.label(name)->text, "") << name;
     EXPECT_EQ(s.akut, 0);
     EXPECT_EQ(s.extern_, 0);
@@ -177,7 +177,9 @@ TEST_F(Handlers, InfoToggleReadsTheFileAnewEachTime) {
     EXPECT_EQ(c.infotext.text, "");
     EXPECT_EQ(c.okinfo.caption, "Info");
 
-    platform.files["/opt/kalvor/info_kalvor1.txt"] = "Gl\xfc" "ck";  // Windows-1252
+    platform.files["/opt/kalvor/info_kalvor1.txt"] =
+        "Gl\xfc"
+        "ck";  // Windows-1252
     c.okinfo.click();
     EXPECT_EQ(c.infotext.text, "Glück");
     c.okinfo.click();

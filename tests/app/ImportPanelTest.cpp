@@ -40,8 +40,8 @@ struct PanelTree {
         root = fs::temp_directory_path() / ("kalvor-panel-" + std::to_string(seed()));
         for (const char* dir : {"work/Beta", "work/alpha", "work/.cache", "work/x.txt", "mnt/empty"})
             fs::create_directories(root / dir);
-        for (const char* file : {"work/b.TXT", "work/A.txt", "work/c.Txt", "work/notes.md", "work/.hidden.txt",
-                                 "work/txt", "mnt/m.txt"})
+        for (const char* file :
+             {"work/b.TXT", "work/A.txt", "work/c.Txt", "work/notes.md", "work/.hidden.txt", "work/txt", "mnt/m.txt"})
             std::ofstream(root / file) << "Spielbank Hamburg\nTisch\nTag\n-\n1\n";
         disk.drives_ = {"/", root.string() + "/mnt", root.string() + "/no-medium"};
         disk.cwd = (root / "work").string();

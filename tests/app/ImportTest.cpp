@@ -23,7 +23,9 @@ namespace {
 
 constexpr const char* kHeader = "Spielbank Hamburg\nTisch 1\nFreitag 27.11.2026\nPermanenz ab 15.00 Uhr\n";
 // The message box of a file that could not be read, with the reason.
-std::string failure(const std::string& reason) { return " Import|Die Datei konnte nicht gelesen werden: " + reason + "."; }
+std::string failure(const std::string& reason) {
+    return " Import|Die Datei konnte nicht gelesen werden: " + reason + ".";
+}
 
 class Import : public ::testing::Test {
 protected:
@@ -148,8 +150,7 @@ TEST_F(Import, ASecondImportReplacesALongerList) {
 
 TEST_F(Import, EmptyFilesAndOtherFilesAreRefusedSilently) {
     s.zeilen = 4;
-    for (const char* text : {"", "spielbank Hamburg\n1\n2\n3\n4\n", "Spiel\n1\n2\n3\n",
-                             "Spiel bank\n1\n2\n3\n"}) {
+    for (const char* text : {"", "spielbank Hamburg\n1\n2\n3\n4\n", "Spiel\n1\n2\n3\n", "Spiel bank\n1\n2\n3\n"}) {
         importFile("p.txt", text);
         expectNothingImported(importPrompt());
     }
@@ -164,7 +165,7 @@ TEST_F(Import, AFileThatCannotBeReadChangesNothingAndIsReported) {
     c.okextern.click();
 
     importFile("short.txt", "Spielbank Hamburg\nTisch 1\nFreitag\n");  // ends before the fourth field
-    importFile("blank.txt", "\n\n\n");                                   // no field at all
+    importFile("blank.txt", "\n\n\n");                                 // no field at all
     importFile("grows.txt", {std::string(kHeader) + "1\n2\n", std::string(kHeader) + "1\n2\n3\n"});
     importFile("shrinks.txt", {std::string(kHeader) + "1\n2\n", std::string(kHeader) + "1\n"});
     importFile("renamed.txt", {std::string(kHeader) + "1\n", "Spielbank Bremen\nTisch 1\nFreitag\n-\n1\n"});
@@ -173,8 +174,8 @@ TEST_F(Import, AFileThatCannotBeReadChangesNothingAndIsReported) {
     files.add("/data/gone.txt", std::string(kHeader) + "1\n");
     reread();
     files.remove("/data/gone.txt");  // deleted after the list was read
-    c.File1.click(static_cast<int>(std::find(c.File1.items.begin(), c.File1.items.end(), "gone.txt") -
-                                   c.File1.items.begin()));
+    c.File1.click(
+        static_cast<int>(std::find(c.File1.items.begin(), c.File1.items.end(), "gone.txt") - c.File1.items.begin()));
     c.okexternok.click();
 
     files.addRefused("/data/locked.txt", FileError::NoPermission);
@@ -194,7 +195,8 @@ TEST_F(Import, AFileThatCannotBeReadChangesNothingAndIsReported) {
     // More numbers than the memory holds.
     files.add("/data/three.txt", std::string(kHeader) + "1,2,3\n");
     const PermanenceRead large = readPermanence(files, "/data/three.txt", 3 + kPermMargin);
-    EXPECT_EQ(refusalMessage(large.refusal, false), "Die Datei konnte nicht gelesen werden: zu groß für den Arbeitsspeicher.");
+    EXPECT_EQ(refusalMessage(large.refusal, false),
+              "Die Datei konnte nicht gelesen werden: zu groß für den Arbeitsspeicher.");
 }
 
 // A blank line among the four header fields is an empty field of the header, so the
@@ -261,8 +263,8 @@ TEST_F(Import, EndlessFieldsAreNeverHeldWhole) {
 
     // A header field beyond what the prompt shows is cut there; a data field of any
     // length reads as its whole text.
-    importFile("long.txt", "Spielbank " + std::string(100000, 'x') + "\nTisch 5\nTag\n-\n" +
-                               std::string(100000, '0') + "17,1" + std::string(100000, '0') + "e-100000\n");
+    importFile("long.txt", "Spielbank " + std::string(100000, 'x') + "\nTisch 5\nTag\n-\n" + std::string(100000, '0') +
+                               "17,1" + std::string(100000, '0') + "e-100000\n");
     EXPECT_EQ(c.text.text, "Spielbank " + std::string(69, 'x') + "…\rTisch 5\rTag");
     EXPECT_EQ(s.perm, list({17, 1}));
 }

@@ -69,8 +69,8 @@ public:
     // The operations from the prompt's column to the end, where the cases differ.
     std::vector<std::string> promptLine() const {
         for (std::size_t i = 0; i + 1 < ops.size(); ++i) {
-            if (ops[i] == "column 15" && ops[i + 1].starts_with("text [") && !ops[i + 1].starts_with("text [Datum")
-                && !ops[i + 1].starts_with("text [Anzahl"))
+            if (ops[i] == "column 15" && ops[i + 1].starts_with("text [") && !ops[i + 1].starts_with("text [Datum") &&
+                !ops[i + 1].starts_with("text [Anzahl"))
                 return {ops[i + 1]};
         }
         return {};
@@ -87,9 +87,9 @@ private:
     void put(const std::string& text) {
         const std::string mark = second_ ? "**" : first_ ? "*" : "";
         line() += mark + text + mark;
-        pen_ += static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char b) {
-            return (static_cast<unsigned char>(b) & 0xC0) != 0x80;
-        })) + 2 * mark.size();
+        pen_ += static_cast<std::size_t>(std::count_if(
+                    text.begin(), text.end(), [](char b) { return (static_cast<unsigned char>(b) & 0xC0) != 0x80; })) +
+                2 * mark.size();
     }
     bool first_ = false, second_ = false;
     std::size_t pen_ = 0;
@@ -131,8 +131,9 @@ TEST_F(PrintButtons, ValuePageWithTheStandardPrompt) {
             "** Z e n t o r / E C / B r i s e l 1   dorem 02.1**",
         "",
         "",
-        margin + " Anzahl der gewünschten Würfe eingeben, /   Modus wählen und Start drücken. /   Oder Import "
-                 "drücken und entspr. Datei der /   Spielbank Hamburg angeben.",
+        margin +
+            " Anzahl der gewünschten Würfe eingeben, /   Modus wählen und Start drücken. /   Oder Import "
+            "drücken und entspr. Datei der /   Spielbank Hamburg angeben.",
         "",
         margin + "Anzahl Würfe:   100",
         "",

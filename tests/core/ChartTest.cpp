@@ -41,9 +41,9 @@ TEST(Chart, PointIsTwoByTwoAndClippedAtTheEdges) {
     EXPECT_EQ(chart.pixel(98, 3), kChartBackground);
 
     TendencyChart edge;
-    edge.setPoint(400, 400, 0);     // deviation beyond 50: not seen
+    edge.setPoint(400, 400, 0);  // deviation beyond 50: not seen
     edge.setPoint(-30000, 2, 0);
-    edge.setPoint(203, 401, 0);     // only the pixel (202, 400) is inside
+    edge.setPoint(203, 401, 0);  // only the pixel (202, 400) is inside
     int drawn = 0;
     for (Colour p : edge.pixels()) drawn += p != kChartBackground;
     EXPECT_EQ(drawn, 1);

@@ -16,14 +16,16 @@
 using namespace kalvor;
 
 TEST(NumericValue, ReadsTheLeadingNumberAndNeverFails) {
-    struct Case { const char* text; double value; };
+    struct Case {
+        const char* text;
+        double value;
+    };
     const Case cases[] = {
-        {"17", 17}, {"17 ", 17}, {"1 7", 17}, {" \t1\n7", 17}, {"3a", 3}, {"a", 0}, {"", 0},
-        {"-5", -5}, {"- 5", -5}, {"+5", 5}, {"+-5", 0}, {"--5", 0}, {"1.5", 1.5}, {".5", 0.5},
-        {"5.", 5}, {".", 0}, {"1.2.3", 1.2}, {"1,5", 1}, {"1e3", 1000}, {"1D2", 100},
-        {"2.5E-1", 0.25}, {"1E", 1}, {"1E+", 1}, {"1Ex", 1}, {"&H1F", 31}, {"&hff", 255},
-        {"&O17", 15}, {"&H", 0}, {"&X1", 0}, {"&HG", 0}, {"12abc", 12}, {"\r12", 0},
-        {"0012", 12}, {"=", 0}, {"-", 0},
+        {"17", 17}, {"17 ", 17}, {"1 7", 17},    {" \t1\n7", 17}, {"3a", 3},     {"a", 0},     {"", 0},
+        {"-5", -5}, {"- 5", -5}, {"+5", 5},      {"+-5", 0},      {"--5", 0},    {"1.5", 1.5}, {".5", 0.5},
+        {"5.", 5},  {".", 0},    {"1.2.3", 1.2}, {"1,5", 1},      {"1e3", 1000}, {"1D2", 100}, {"2.5E-1", 0.25},
+        {"1E", 1},  {"1E+", 1},  {"1Ex", 1},     {"&H1F", 31},    {"&hff", 255}, {"&O17", 15}, {"&H", 0},
+        {"&X1", 0}, {"&HG", 0},  {"12abc", 12},  {"\r12", 0},     {"0012", 12},  {"=", 0},     {"-", 0},
     };
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(numericValue(c.text), c.value) << '"' << c.text << '"';
 }
@@ -53,8 +55,7 @@ TEST(NumericValue, SaturatesAndReadsTextsOfAnyLengthExactly) {
     for (const std::string& text :
          {many + "0000000000000000000000001e-1000", many + std::string(37, '0') + "5.25e-1030", many + "7 7\t7\n7x9",
           many + "12345678.9e-999", many + "9/99999999e-1000", many + "99:99999999e-1000",
-          many + "9\xB9" + "99999999e-1000",
-          "-" + many + "E-1001"}) {
+          many + "9\xB9" + "99999999e-1000", "-" + many + "E-1001"}) {
         LeadingNumber bytes;
         for (char c : text) bytes.feed(c);
         EXPECT_EQ(numericValue(text), bytes.value()) << text.substr(1000);
@@ -62,23 +63,49 @@ TEST(NumericValue, SaturatesAndReadsTextsOfAnyLengthExactly) {
 }
 
 TEST(StrictNumber, AcceptsOnlyAWholeNumber) {
-    struct Case { const char* text; std::optional<double> value; };
+    struct Case {
+        const char* text;
+        std::optional<double> value;
+    };
     const Case cases[] = {
-        {"100", 100}, {"  100  ", 100}, {"\t7", 7}, {"10.5", 10.5}, {"-3", -3}, {"+3", 3},
-        {"1e3", 1000}, {"1D2", 100}, {".5", 0.5}, {"5.", 5}, {"1,000", 1000}, {"12,345,678", 12345678},
-        {"&H10", 16}, {"&O10", 8},
-        {"12abc", std::nullopt}, {"1 2", std::nullopt}, {"", std::nullopt}, {"   ", std::nullopt},
-        {".", std::nullopt}, {"-", std::nullopt}, {"1e", std::nullopt}, {"1,00", std::nullopt},
-        {",100", std::nullopt}, {"1,0000", std::nullopt}, {"1.5.2", std::nullopt},
-        {"1E400", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt}, {"&H", std::nullopt},
+        {"100", 100},
+        {"  100  ", 100},
+        {"\t7", 7},
+        {"10.5", 10.5},
+        {"-3", -3},
+        {"+3", 3},
+        {"1e3", 1000},
+        {"1D2", 100},
+        {".5", 0.5},
+        {"5.", 5},
+        {"1,000", 1000},
+        {"12,345,678", 12345678},
+        {"&H10", 16},
+        {"&O10", 8},
+        {"12abc", std::nullopt},
+        {"1 2", std::nullopt},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+        {".", std::nullopt},
+        {"-", std::nullopt},
+        {"1e", std::nullopt},
+        {"1,00", std::nullopt},
+        {",100", std::nullopt},
+        {"1,0000", std::nullopt},
+        {"1.5.2", std::nullopt},
+        {"1E400", std::nullopt},
+        {"inf", std::nullopt},
+        {"nan", std::nullopt},
+        {"&H", std::nullopt},
         {"0x10", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(strictNumber(c.text), c.value) << '"' << c.text << '"';
     // Beyond a double: too large is refused, too small is zero, whatever the exponent's sign.
-    for (const std::string& big : std::vector<std::string>{"1.5E400", "-1.5e400", std::string(400, '9') + ".5e-10", "1e99999999999999999999"})
+    for (const std::string& big :
+         std::vector<std::string>{"1.5E400", "-1.5e400", std::string(400, '9') + ".5e-10", "1e99999999999999999999"})
         EXPECT_EQ(strictNumber(big), std::nullopt) << big.substr(0, 20);
-    for (const std::string& tiny : std::vector<std::string>{"1e-400", "2.5e-400", "-2.5e-400", "0." + std::string(300, '0') + "1e-100",
-                                   "1e-99999999999999999999"})
+    for (const std::string& tiny : std::vector<std::string>{
+             "1e-400", "2.5e-400", "-2.5e-400", "0." + std::string(300, '0') + "1e-100", "1e-99999999999999999999"})
         EXPECT_EQ(strictNumber(tiny), 0.0) << tiny.substr(0, 20);
 }
 

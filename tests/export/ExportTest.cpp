@@ -19,17 +19,23 @@ namespace fs = std::filesystem;
 
 TEST(Export, CsvAndPageCleanTheSameBytesByTheirOwnChoices) {
     // Invalid bytes, an overlong form, a surrogate, a cut character, C0 and C1 controls.
-    const std::string bytes = "a\xff" "b\xc0\xaf" "c\xed\xa0\x80" "d\x01" "e\xc2\x85" "f\r\ng\th\xe2\x82";
+    const std::string bytes =
+        "a\xff"
+        "b\xc0\xaf"
+        "c\xed\xa0\x80"
+        "d\x01"
+        "e\xc2\x85"
+        "f\r\ng\th\xe2\x82";
     const std::string fffd = "\xEF\xBF\xBD";
     EXPECT_EQ(cleanText(bytes, kCsvCleaning),
               "a" + fffd + "b" + fffd + fffd + "c" + fffd + fffd + fffd + "d" + fffd + "e" + fffd + "f g h" + fffd);
-    EXPECT_EQ(htmlText(bytes),
-              "a" + fffd + "b" + fffd + fffd + "c" + fffd + fffd + fffd + "d e f g h" + fffd);
+    EXPECT_EQ(htmlText(bytes), "a" + fffd + "b" + fffd + fffd + "c" + fffd + fffd + fffd + "d e f g h" + fffd);
     EXPECT_TRUE(isValidUtf8(cleanText(bytes, kCsvCleaning)));
     EXPECT_EQ(csvText("=1+1"), "'=1+1");
     EXPECT_EQ(csvText("-3"), "'-3");
     EXPECT_EQ(htmlText("<a href='x'>&\"</a>"), "&lt;a href=&#39;x&#39;&gt;&amp;&quot;&lt;/a&gt;");
-    EXPECT_EQ(element("rect", {{"x", coordinate(1.25)}, {"fill", "<\"red\">"}}), "<rect x=\"1.3\" fill=\"&lt;&quot;red&quot;&gt;\"/>");
+    EXPECT_EQ(element("rect", {{"x", coordinate(1.25)}, {"fill", "<\"red\">"}}),
+              "<rect x=\"1.3\" fill=\"&lt;&quot;red&quot;&gt;\"/>");
     EXPECT_EQ(element("text", {}, "0"), "<text>0</text>");
     EXPECT_EQ(base64("Kalvor"), "S2Fsdm9y");
     EXPECT_EQ(base64("Ka"), "S2E=");
@@ -67,9 +73,10 @@ TEST_F(OutputFiles, AFileIsThereWholeOrNotAtAllAndNeverOverWhatItMustNotReplace)
     guard.protect({st.st_dev, st.st_ino});
     fs::create_symlink(page, dir / "link.html");
     ASSERT_EQ(::mkfifo((dir / "fifo.html").c_str(), 0600), 0);
-    for (const auto& [name, reason] : {std::pair{"seite.html", "an seiner Stelle steht eine Datei, die diese Auswertung liest"},
-                                       std::pair{"link.html", "eine symbolische Verknüpfung steht an seiner Stelle"},
-                                       std::pair{"fifo.html", "an seiner Stelle steht keine normale Datei"}}) {
+    for (const auto& [name, reason] :
+         {std::pair{"seite.html", "an seiner Stelle steht eine Datei, die diese Auswertung liest"},
+          std::pair{"link.html", "eine symbolische Verknüpfung steht an seiner Stelle"},
+          std::pair{"fifo.html", "an seiner Stelle steht keine normale Datei"}}) {
         OutputFile file((dir / name).string(), guard);
         file.write("x");
         EXPECT_EQ(file.commit(), reason) << name;

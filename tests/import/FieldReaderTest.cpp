@@ -26,7 +26,9 @@ using Fields = std::vector<std::string>;
 
 namespace kalvor {
 // A field as a failing test shows it.
-void PrintTo(const Field& field, std::ostream* out) { *out << ::testing::PrintToString(field.text) << (field.cut ? "…" : ""); }
+void PrintTo(const Field& field, std::ostream* out) {
+    *out << ::testing::PrintToString(field.text) << (field.cut ? "…" : "");
+}
 }  // namespace kalvor
 
 namespace {
@@ -136,7 +138,8 @@ private:
 TEST(FieldReader, BlocksOfAnySizeGiveTheSameFieldsAndNumbers) {
     const std::string text = "Spielbank, \"Ham\r\nburg\"  x\r\n  17  ,\r\n\r\n" + std::string(3000, '7') + "e-2995," +
                              std::string(2000, ' ') + "5\r-3\n\"" + std::string(1500, 'q') + "\"\n=,,\n" +
-                             "123456789012345,1234567890123456,12345678901234567\r\n4\t5,6 \r7\r\r\n,-----\r\n8\r\n" + std::string(20, 'z') + "\n";
+                             "123456789012345,1234567890123456,12345678901234567\r\n4\t5,6 \r7\r\r\n,-----\r\n8\r\n" +
+                             std::string(20, 'z') + "\n";
     const auto read = [](std::istream& in, bool skipping, bool blankLines = false) {
         FieldReader reader(in);
         reader.keepBlankLines(blankLines);

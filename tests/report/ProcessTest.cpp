@@ -39,8 +39,9 @@ protected:
         for (int fd = 0; fd < 3; ++fd) {
             const std::string& path = descriptors[static_cast<size_t>(fd)];
             if (path.empty()) posix_spawn_file_actions_addclose(&actions, fd);
-            else posix_spawn_file_actions_addopen(&actions, fd, path.c_str(),
-                                                  fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            else
+                posix_spawn_file_actions_addopen(&actions, fd, path.c_str(),
+                                                 fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644);
         }
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -50,7 +51,8 @@ protected:
         posix_spawn_file_actions_destroy(&actions);
         EXPECT_EQ(spawned, 0);
         int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
         EXPECT_TRUE(WIFEXITED(status)) << argv[0];
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

@@ -75,8 +75,8 @@ TEST_F(ReportExtras, TheWalkCountsAsTheWindowAndOtherChancesPlayAsRedAndBlack) {
     std::vector<int> numbers;
     for (int i = 0; i < 500; ++i) numbers.push_back(static_cast<int>(engine() % 38));
     writeNumbers(dir / "zahlen.txt", "Zahlen", numbers);
-    for (const auto& [chance, name] : {std::pair{EvenChance::EvenOdd, "pair-impair"},
-                                       std::pair{EvenChance::LowHigh, "manque-passe"}}) {
+    for (const auto& [chance, name] :
+         {std::pair{EvenChance::EvenOdd, "pair-impair"}, std::pair{EvenChance::LowHigh, "manque-passe"}}) {
         std::vector<int> coloured;
         for (int n : numbers) {
             const bool left = chance == EvenChance::EvenOdd ? n % 2 == 0 : n <= 18;
@@ -144,7 +144,8 @@ TEST_F(ReportExtras, ThePageRendersInChromiumWithItsChartsAndLoadsNothing) {
     const std::string html = readAll(page);
     EXPECT_EQ(html.find("<img src=x"), std::string::npos);
     EXPECT_EQ(html.find("</script><script>document"), std::string::npos);
-    EXPECT_NE(html.find("&lt;img src=x onerror=document.title=&#39;ha&#39;&gt;&amp;&quot;&#39;\xEF\xBF\xBD.txt"), std::string::npos);
+    EXPECT_NE(html.find("&lt;img src=x onerror=document.title=&#39;ha&#39;&gt;&amp;&quot;&#39;\xEF\xBF\xBD.txt"),
+              std::string::npos);
     EXPECT_EQ(fs::status(page).permissions() & fs::perms::others_read, fs::perms::others_read);
 
     // The browser opens a copy that clicks twice on "Anzahl akut" once loaded: sorted
@@ -157,7 +158,8 @@ TEST_F(ReportExtras, ThePageRendersInChromiumWithItsChartsAndLoadsNothing) {
     const fs::path dom = dir / "dom.html", netLog = dir / "net.json";
     const std::string command =
         "chromium --headless --no-sandbox --disable-gpu --disable-background-networking --disable-component-update "
-        "--disable-sync --no-first-run --user-data-dir='" + (dir / "profile").string() +
+        "--disable-sync --no-first-run --user-data-dir='" +
+        (dir / "profile").string() +
         "' --host-resolver-rules='MAP * ~NOTFOUND' --virtual-time-budget=5000 --log-net-log='" + netLog.string() +
         "' --dump-dom 'file://" + copy.string() + "' > '" + dom.string() + "' 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
@@ -166,13 +168,13 @@ TEST_F(ReportExtras, ThePageRendersInChromiumWithItsChartsAndLoadsNothing) {
     // shown at half size.
     EXPECT_NE(rendered.find("data-bilder=\"4/4\""), std::string::npos) << rendered.substr(0, 2000);
     size_t pictures = 0;
-    for (size_t at = 0; (at = rendered.find("data-bild=\"203x401 102x201\"", at)) != std::string::npos; ++at) ++pictures;
+    for (size_t at = 0; (at = rendered.find("data-bild=\"203x401 102x201\"", at)) != std::string::npos; ++at)
+        ++pictures;
     EXPECT_EQ(pictures, 4u);
     size_t rows = 0;
     const size_t body = rendered.find("<tbody>", rendered.find("id=\"dateien\""));
-    for (size_t at = body; (at = rendered.find("<tr>", at)) != std::string::npos &&
-                           at < rendered.find("</tbody>", body);
-         ++at)
+    for (size_t at = body;
+         (at = rendered.find("<tr>", at)) != std::string::npos && at < rendered.find("</tbody>", body); ++at)
         ++rows;
     EXPECT_EQ(rows, 4u);
     const size_t lastRow = rendered.rfind("<tr>", rendered.find("</tbody>", body));
@@ -181,7 +183,7 @@ TEST_F(ReportExtras, ThePageRendersInChromiumWithItsChartsAndLoadsNothing) {
     EXPECT_NE(rendered.find("aria-sort=\"descending\""), std::string::npos);
     EXPECT_NE(rendered.find("<title>Kalvor 1 – Archivbericht</title>"), std::string::npos);
     EXPECT_NE(rendered.find("id=\"dateien\" class=\"sortierbar\""), std::string::npos);  // sortable
-    EXPECT_NE(rendered.find("\xEF\xBF\xBD"), std::string::npos);             // the stray byte, replaced
+    EXPECT_NE(rendered.find("\xEF\xBF\xBD"), std::string::npos);                         // the stray byte, replaced
 
     // Nothing requested on the page's behalf but the file itself.
     std::ifstream log(netLog);
@@ -205,7 +207,8 @@ TEST_F(ReportExtras, PalettePicturesDecodeToTheirPixels) {
         std::vector<Colour> pixels;
         for (int i = 0; i < w * h; ++i) pixels.push_back(static_cast<Colour>(engine() % colours) * 0x9E37u);
         if (colours == 1) pixels[static_cast<size_t>(w + 7)] = 0x00FF00;
-        const fs::path png = dir / ("p" + std::to_string(colours) + "_" + std::to_string(w) + ".png"), rgb = dir / "p.rgb";
+        const fs::path png = dir / ("p" + std::to_string(colours) + "_" + std::to_string(w) + ".png"),
+                       rgb = dir / "p.rgb";
         const std::string bytes_ = encodePng(pixels, w, h);
         std::ofstream(png, std::ios::binary) << bytes_;
         // zlib itself checks the stream's checksum, which a lenient decoder may skip.
@@ -227,8 +230,11 @@ TEST_F(ReportExtras, PalettePicturesDecodeToTheirPixels) {
         const std::string bytes = readAll(rgb);
         ASSERT_EQ(bytes.size(), pixels.size() * 3);
         for (size_t i = 0; i < pixels.size(); ++i) {
-            const auto byte = [&](size_t k) { return static_cast<Colour>(static_cast<unsigned char>(bytes[3 * i + k])); };
-            ASSERT_EQ(byte(0) | byte(1) << 8 | byte(2) << 16, pixels[i]) << colours << " colours, width " << w << ", pixel " << i;
+            const auto byte = [&](size_t k) {
+                return static_cast<Colour>(static_cast<unsigned char>(bytes[3 * i + k]));
+            };
+            ASSERT_EQ(byte(0) | byte(1) << 8 | byte(2) << 16, pixels[i])
+                << colours << " colours, width " << w << ", pixel " << i;
         }
     }
 }

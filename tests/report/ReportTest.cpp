@@ -73,8 +73,8 @@ WindowResult replayInWindow(const fs::path& file) {
     EXPECT_EQ(result.fields.size(), 3u);
     c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
-    for (const Label* l : {&c.lakut, &c.lrot, &c.lschwarz, &c.lfrot, &c.lfschwarz, &c.ltief, &c.lhoch, &c.ltouch,
-                           &c.lende})
+    for (const Label* l :
+         {&c.lakut, &c.lrot, &c.lschwarz, &c.lfrot, &c.lfschwarz, &c.ltief, &c.lhoch, &c.ltouch, &c.lende})
         result.fields.push_back(l->text);
     result.chart = c.blatt.pixels();
     return result;
@@ -124,7 +124,7 @@ TEST_F(Report, LinesAndPicturesAgreeWithTheWindow) {
     fs::copy_file(kExamples / "hamburg_2026-11-27_tisch1.txt", dir / "other" / tisch2);
 
     const Outcome run = report({"-j", "3", "--chart", (dir / "charts").string(), (kExamples / tisch2).string(),
-                            kExamples.string(), (dir / "other" / tisch2).string()});
+                                kExamples.string(), (dir / "other" / tisch2).string()});
     EXPECT_EQ(run.status, kAllRead) << run.err;
     const std::vector<std::string> got = lines(run.out);
     ASSERT_EQ(got.size(), 6u) << run.out;
@@ -175,7 +175,9 @@ TEST_F(Report, RefusedFilesGetTheirReasonAndTheOthersGoOn) {
     EXPECT_EQ(got[1], d + "brief.txt,,,,,,,,,,,,,,,,,,keine Permanenz,");
     // A red 5, then a black 17 back onto the zero line.
     EXPECT_EQ(got[2], d + "leer.txt,,,,,,,,,,,,,,,,,,leer,");
-    EXPECT_EQ(got[3], d + "saal.txt,\"Spielbank Hamburg, Saal 2\",\"Tisch \"\"Nord\"\"\",Montag,2,1,1,1,0,1,0,1,0,1,0.5,1,1,1,,");
+    EXPECT_EQ(
+        got[3],
+        d + "saal.txt,\"Spielbank Hamburg, Saal 2\",\"Tisch \"\"Nord\"\"\",Montag,2,1,1,1,0,1,0,1,0,1,0.5,1,1,1,,");
     EXPECT_EQ(got[4], missing + ",,,,,,,,,,,,,,,,,,nicht gefunden,");
 
     std::string field;
@@ -183,8 +185,8 @@ TEST_F(Report, RefusedFilesGetTheirReasonAndTheOthersGoOn) {
     EXPECT_EQ(field, "\"a\rb\nc\"");
 
     // Usage errors write no CSV.
-    for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
-             {}, {"--chart"}, {"-j", "0", missing}, {"--bunt", missing}}) {
+    for (const std::vector<std::string>& wrong :
+         std::vector<std::vector<std::string>>{{}, {"--chart"}, {"-j", "0", missing}, {"--bunt", missing}}) {
         const Outcome bad = report(wrong);
         EXPECT_EQ(bad.status, kUsageError) << bad.err;
         EXPECT_EQ(bad.out, "");
@@ -214,8 +216,9 @@ TEST_F(Report, TextCellsAreOneLineOfUtf8AndNeverAFormula) {
         << kFourReds;
     // Header fields longer than the window shows them; the second beyond the reader's cap.
     const std::string wide = "Spielbank " + std::string(100, 'x');
-    std::ofstream(dir / "lang.txt", std::ios::binary)
-        << wide << "\r\n" << std::string(2000, 'y') << "\r\n-\r\nab 15 Uhr\r\n" << kFourReds;
+    std::ofstream(dir / "lang.txt", std::ios::binary) << wide << "\r\n"
+                                                      << std::string(2000, 'y') << "\r\n-\r\nab 15 Uhr\r\n"
+                                                      << kFourReds;
 
     const Outcome run = report({"-j", "2", (dir / hostile).string(), (dir / "lang.txt").string()});
     EXPECT_EQ(run.status, kAllRead) << run.err;
@@ -223,8 +226,10 @@ TEST_F(Report, TextCellsAreOneLineOfUtf8AndNeverAFormula) {
     ASSERT_EQ(got.size(), 3u) << run.out;
     const std::string d = dir.string() + "/";
     EXPECT_EQ(got[1], d + "t\uFFFD\uFFFD[2J.txt,Spielbank A\uFFFD[2J\uFFFD\uFFFD\u00e4 B,"
-                          "\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\",'@SUM(1+1)*cmd|' /C calc'!A0,4,4,,4,0,4,0,,-4,1,0.0625,0.125,0.375,0.125,,");
-    EXPECT_EQ(got[2], d + "lang.txt," + wide + "," + std::string(kFieldCap, 'y') + "\u2026,'-,4,4,,4,0,4,0,,-4,1,0.0625,0.125,0.375,0.125,,");
+                          "\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\",'@SUM(1+1)*cmd|' /C "
+                          "calc'!A0,4,4,,4,0,4,0,,-4,1,0.0625,0.125,0.375,0.125,,");
+    EXPECT_EQ(got[2], d + "lang.txt," + wide + "," + std::string(kFieldCap, 'y') +
+                          "\u2026,'-,4,4,,4,0,4,0,,-4,1,0.0625,0.125,0.375,0.125,,");
 
     // Every byte decodes, and the only control characters are the line ends.
     EXPECT_TRUE(isValidUtf8(run.out));
@@ -287,16 +292,17 @@ TEST_F(Report, ChartsNeverFollowLinksOpenFifosOrReplaceInputs) {
     // An input in the chart folder, as in --chart d d/x.png.
     std::ofstream(charts / "x.png") << permanence;
 
-    const Outcome run = report({"-j", "2", "--chart", charts.string(), (dir / "p.txt").string(),
-                                (dir / "q.txt").string(), (dir / "r.txt").string(),
-                                (dir / "link" / rInput.filename()).string(), (charts / "x.png").string()});
+    const Outcome run =
+        report({"-j", "2", "--chart", charts.string(), (dir / "p.txt").string(), (dir / "q.txt").string(),
+                (dir / "r.txt").string(), (dir / "link" / rInput.filename()).string(), (charts / "x.png").string()});
     EXPECT_EQ(run.status, kSomeRefused) << run.err;
     const std::vector<std::string> got = lines(run.out);
     ASSERT_EQ(got.size(), 6u) << run.out;
     const std::string figures = ",Spielbank,T,D,4,4,,4,0,4,0,,-4,1,0.0625,0.125,0.375,0.125,";
     const std::string notWritten = "Diagramm nicht geschrieben (";
-    EXPECT_EQ(got[1], (dir / "p.txt").string() + figures + notWritten + "an seiner Stelle steht keine normale Datei): " +
-                          (charts / chartOf(dir / "p.txt")).string() + ",");
+    EXPECT_EQ(got[1], (dir / "p.txt").string() + figures + notWritten +
+                          "an seiner Stelle steht keine normale Datei): " + (charts / chartOf(dir / "p.txt")).string() +
+                          ",");
     EXPECT_EQ(got[2], (dir / "q.txt").string() + figures + notWritten +
                           "eine symbolische Verknüpfung steht an seiner Stelle): " +
                           (charts / chartOf(dir / "q.txt")).string() + ",");
@@ -392,9 +398,8 @@ TEST(ReportMemory, OneJobRunsOnTheCallersThread) {
 // any order, values attached or apart, and the first mistake named.
 TEST(ReportCommandLine, OptionsInAnyOrderAndEveryMistakeNamed) {
     using Action = ReportCommand::Action;
-    const ReportCommand run = parseReportArguments(
-        {"-j2", "a.txt", "--chart=bilder", "--chance", "pair-impair", "--joined", "--summary", "s.csv", "b", "--",
-         "-c.txt"});
+    const ReportCommand run = parseReportArguments({"-j2", "a.txt", "--chart=bilder", "--chance", "pair-impair",
+                                                    "--joined", "--summary", "s.csv", "b", "--", "-c.txt"});
     ASSERT_EQ(run.action, Action::Run) << run.error;
     EXPECT_EQ(run.options.paths, (std::vector<std::string>{"a.txt", "b", "-c.txt"}));
     EXPECT_EQ(run.options.jobs, 2u);

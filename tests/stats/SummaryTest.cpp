@@ -44,7 +44,8 @@ TEST(Summary, AFairArchivePassesAndABiasedOneFails) {
     EXPECT_GE(lines.back().expected, 1.0);
     for (const auto& line : lines) {
         const double p = line.expected / 10'000;
-        EXPECT_LE(std::abs(static_cast<double>(line.observed) - line.expected), 4 * std::sqrt(line.expected * (1 - p)) + 1)
+        EXPECT_LE(std::abs(static_cast<double>(line.observed) - line.expected),
+                  4 * std::sqrt(line.expected * (1 - p)) + 1)
             << "from " << line.from;
     }
 

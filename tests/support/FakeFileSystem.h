@@ -96,8 +96,10 @@ public:
     }
     OpenedFile open(const std::string& path) override {
         opened.push_back(path);
-        if (auto f = failing_.find(path); f != failing_.end()) return openedFile(std::make_unique<FailingStream>(f->second));
-        if (auto b = buffers_.find(path); b != buffers_.end()) return openedFile(std::make_unique<std::istream>(b->second));
+        if (auto f = failing_.find(path); f != failing_.end())
+            return openedFile(std::make_unique<FailingStream>(f->second));
+        if (auto b = buffers_.find(path); b != buffers_.end())
+            return openedFile(std::make_unique<std::istream>(b->second));
         if (auto e = errors_.find(path); e != errors_.end()) return openedFile(nullptr, e->second);
         auto it = files_.find(path);
         if (it == files_.end()) return openedFile(nullptr, FileError::NotFound);
@@ -106,7 +108,7 @@ public:
         return openedFile(std::make_unique<std::istringstream>(content), FileError::None, content.size());
     }
     static OpenedFile openedFile(std::unique_ptr<std::istream> stream, FileError error = FileError::None,
-                             std::uint64_t size = 0) {
+                                 std::uint64_t size = 0) {
         OpenedFile file;
         file.stream = std::move(stream);
         file.error = error;

@@ -49,9 +49,14 @@ struct Seen {
     bool panel = false, importEnabled = false, abbruchEnabled = false;
 
     explicit Seen(Form1& form)
-        : text(form.controls().text.text), count(form.controls().textanzahl.text()), external(form.state().extern_),
-          zeilen(form.state().zeilen), perm(form.state().perm), panel(form.controls().Frame1.visible),
-          importEnabled(form.controls().okextern.enabled), abbruchEnabled(form.controls().okabbrechen.enabled) {}
+        : text(form.controls().text.text),
+          count(form.controls().textanzahl.text()),
+          external(form.state().extern_),
+          zeilen(form.state().zeilen),
+          perm(form.state().perm),
+          panel(form.controls().Frame1.visible),
+          importEnabled(form.controls().okextern.enabled),
+          abbruchEnabled(form.controls().okabbrechen.enabled) {}
     bool operator==(const Seen&) const = default;
 };
 

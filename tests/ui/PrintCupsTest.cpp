@@ -36,12 +36,12 @@
 #include "tests/support/QtPrintTestSupport.h"
 
 using namespace kalvor;
-using kalvor::testing::commandOutput;
 using kalvor::testing::BoxAnswers;
+using kalvor::testing::commandOutput;
 using kalvor::testing::MemoryFileSystem;
 using kalvor::testing::NumberSequence;
-using kalvor::testing::SeenBox;
 using kalvor::testing::pdfLines;
+using kalvor::testing::SeenBox;
 
 namespace {
 

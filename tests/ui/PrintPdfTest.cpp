@@ -44,7 +44,9 @@ protected:
         printer.device().setOutputFileName(QString::fromStdString(pdf));
     }
     static std::string today() {
-        return QLocale(QLocale::German, QLocale::Germany).toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
+        return QLocale(QLocale::German, QLocale::Germany)
+            .toString(QDate::currentDate(), QLocale::ShortFormat)
+            .toStdString();
     }
 
     QTemporaryDir dir;
@@ -68,8 +70,7 @@ TEST_F(PdfPrintout, ValuePageLinesInOrderWithTheTitleRightOfTheDate) {
         "Datum: " + today() + " " + kTitle,
         // The prompt is wider than the page and goes on in the next line.
         "Anzahl der gewünschten Würfe eingeben, / Modus wählen und Start drücken. /",
-        "Oder Import drücken und entspr. Datei der / Spielbank Hamburg angeben.",
-        "Anzahl Würfe: 100",
+        "Oder Import drücken und entspr. Datei der / Spielbank Hamburg angeben.", "Anzahl Würfe: 100",
         "Anzahl akut : 37"};
     EXPECT_EQ(raw, expected);
 
@@ -146,8 +147,8 @@ TEST_F(PdfPrintout, WindowPictureFillsThePageWithItsAspect) {
     ASSERT_TRUE(std::getline(rows, row)) << list;
     std::istringstream fields(row);
     std::string page, num, type, width, height, color, comp, bpc, enc, interp, object, id, xppi, yppi;
-    fields >> page >> num >> type >> width >> height >> color >> comp >> bpc >> enc >> interp >> object >> id >> xppi
-        >> yppi;
+    fields >> page >> num >> type >> width >> height >> color >> comp >> bpc >> enc >> interp >> object >> id >> xppi >>
+        yppi;
     EXPECT_EQ(width, "640");
     EXPECT_EQ(height, "480");
     EXPECT_EQ(xppi, yppi);

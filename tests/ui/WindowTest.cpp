@@ -190,10 +190,10 @@ TEST_F(WindowTest, ThePaintedWindowShowsTheLayoutsPlacesAndColours) {
     for (const char* box : {"lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch", "ltouch", "lende"})
         EXPECT_EQ(colourAt(box, {4, 4}), QColor(255, 224, 192)) << box;
     EXPECT_EQ(colourAt("text", {220, 55}), QColor(224, 224, 224));
-    EXPECT_EQ(colourAt("Label32", {4, 4}), QColor(0, 0, 0));      // the legend's swatches
+    EXPECT_EQ(colourAt("Label32", {4, 4}), QColor(0, 0, 0));  // the legend's swatches
     EXPECT_EQ(colourAt("Label33", {4, 4}), QColor(0, 0, 192));
     EXPECT_EQ(colourAt("Label34", {4, 4}), QColor(0, 192, 0));
-    EXPECT_EQ(colourAt("Shape1", {60, 0}), QColor(0, 0, 192));    // the rectangles' blue edges
+    EXPECT_EQ(colourAt("Shape1", {60, 0}), QColor(0, 0, 192));  // the rectangles' blue edges
     EXPECT_EQ(colourAt("Shape2", {0, 100}), QColor(0, 0, 192));
     EXPECT_EQ(painted.pixelColor(5, 470), QColor(224, 224, 224));  // the window's own grey
 }
@@ -316,8 +316,8 @@ TEST_F(WindowTest, ARunThroughTheRealWidgetsAndItsReset) {
     EXPECT_EQ(seen.text, QStringLiteral("Abbruch bitte bestätigen !     "));
     EXPECT_EQ(seen.icon, QMessageBox::Question);
     EXPECT_TRUE(seen.yesIsDefault);
-    for (const char* name : {"lakut", "lzahl", "lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch", "ltouch",
-                             "lende"})
+    for (const char* name :
+         {"lakut", "lzahl", "lrot", "lschwarz", "lfrot", "lfschwarz", "ltief", "lhoch", "ltouch", "lende"})
         EXPECT_EQ(labelText(name), QString()) << name;
     EXPECT_EQ(find<QLineEdit>("textanzahl")->text(), QString());
     EXPECT_FALSE(find("okstart")->isEnabled());
@@ -380,9 +380,9 @@ TEST_F(WindowTest, ChartAndAxisNumbersScaleTogether) {
 
     // Every axis number but the outer "50"s stands over (and under) a grid line.
     int numbersChecked = 0;
-    for (const char* name : {"Label13", "Label12", "Label11", "Label9", "Label8", "Label14", "Label15", "Label16",
-                             "Label17", "Label22", "Label23", "Label24", "Label25", "Label26", "Label21", "Label20",
-                             "Label19", "Label18"}) {
+    for (const char* name :
+         {"Label13", "Label12", "Label11", "Label9", "Label8", "Label14", "Label15", "Label16", "Label17", "Label22",
+          "Label23", "Label24", "Label25", "Label26", "Label21", "Label20", "Label19", "Label18"}) {
         SCOPED_TRACE(name);
         auto* label = find<QLabel>(name);
         const QRect r = label->geometry();
@@ -541,8 +541,9 @@ TEST_F(WindowTest, BoxesAndQtsDialogsSpeakGerman) {
     // The accelerators A, N and J answer the real boxes, Yes their default.
     BoxAnswers keys{Qt::Key_A, Qt::Key_N, Qt::Key_J, Qt::Key_N};
     for (Answer expected : {Answer::Cancel, Answer::No, Answer::Yes})
-        EXPECT_EQ(platform.askYesNoCancel("Sollen die Druckereinstellungen noch geändert werden ?", " Ausdruck Kalvor1"),
-                  expected);
+        EXPECT_EQ(
+            platform.askYesNoCancel("Sollen die Druckereinstellungen noch geändert werden ?", " Ausdruck Kalvor1"),
+            expected);
     click("okende");
     EXPECT_TRUE(view->isVisible());
     ASSERT_EQ(keys.seen.size(), 4u);
@@ -585,8 +586,9 @@ void expectFitsLabel(const QLabel& label) {
     }
     const QFontMetrics metrics(label.font());
     const int inkBelowBaseline = std::max(0, metrics.tightBoundingRect(lines.back()).bottom() + 1);
-    const int lastBaseline = metrics.boundingRect(area, Qt::TextWordWrap | int(label.alignment()), label.text())
-                                 .height() - metrics.descent();
+    const int lastBaseline =
+        metrics.boundingRect(area, Qt::TextWordWrap | int(label.alignment()), label.text()).height() -
+        metrics.descent();
     EXPECT_LE(lastBaseline + inkBelowBaseline, area.height());
 }
 
@@ -616,12 +618,11 @@ TEST_F(WindowTest, TextsFitTheirBoxesAtEveryScale) {
 
     // The prompts, each as the window shows it.
     LocalFileSystem disk;
-    std::vector<std::string> prompts{standardPrompt(), importPrompt(),
-                                     std::string(kComputerPrompt) + '\r' + std::string(kEndLine),
-                                     std::string(kComputerPrompt) + '\r' + std::string(kLimitLine) + '\r' +
-                                         std::string(kEndLine)};
-    for (const char* example : {"hamburg_2026-11-27_tisch1.txt", "hamburg_2026-11-28_tisch3.txt",
-                                "hamburg_2026-11-29_tisch2.txt"}) {
+    std::vector<std::string> prompts{
+        standardPrompt(), importPrompt(), std::string(kComputerPrompt) + '\r' + std::string(kEndLine),
+        std::string(kComputerPrompt) + '\r' + std::string(kLimitLine) + '\r' + std::string(kEndLine)};
+    for (const char* example :
+         {"hamburg_2026-11-27_tisch1.txt", "hamburg_2026-11-28_tisch3.txt", "hamburg_2026-11-29_tisch2.txt"}) {
         const PermanenceRead file = readPermanence(disk, std::string(KALVOR_SOURCE_DIR "/examples/") + example);
         ASSERT_EQ(file.outcome, PermanenceRead::Outcome::Read) << example;
         const std::string header = headerPrompt(file.header);
@@ -752,8 +753,7 @@ TEST(ProgramTest, AFileNamedOnTheCommandLineOrDroppedIsImportedAsByOk) {
     const std::string base = dir.path().toStdString();
     std::ofstream(base + "/tisch5.txt", std::ios::binary)
         << "Spielbank Hamburg\r\nTisch 5\r\n01.12.2026\r\nRoulette\r\n1\r\n3\r\n0\r\n2\r\n=\r\n";
-    std::ofstream(base + "/tisch6.txt", std::ios::binary)
-        << "Spielbank Hamburg\nTisch 6\n02.12.2026\nRoulette\n4\n9\n";
+    std::ofstream(base + "/tisch6.txt", std::ios::binary) << "Spielbank Hamburg\nTisch 6\n02.12.2026\nRoulette\n4\n9\n";
 
     Program program;
     program.start(parseCommandLine({"tisch5.txt"}, base).file);
