@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/Rarity.h"
 #include "core/NumberText.h"
 #include "core/TextEncoding.h"
 #include "core/ThrowEngine.h"
@@ -91,6 +92,17 @@ void Form1::okabbrechen_Click() {
     c.okdruck.enabled = false;
     c.textanzahl.setText("");
     writeStandardPrompt();
+}
+
+void Form1::setEvenChance(EvenChance chance) {
+    chance_ = chance;
+    state_.farbe = evenChanceColours(chance);
+}
+
+void Form1::rarity_Click() {
+    if (!rarityAvailable()) return;
+    platform_.showText(rarityText(walk_.figures(), chance_, platform_.numberFormat()), std::string(kRarityTitle),
+                       std::string(kRarityClose));
 }
 
 void Form1::okende_Click() {

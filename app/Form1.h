@@ -42,6 +42,10 @@ public:
     void okabbrechen_Click();
     void okende_Click();
     void okinfo_Click();
+    // "Wie selten ist das?" from the menu of the chart and the result boxes; the
+    // entry is there from the first throw on.
+    bool rarityAvailable() const { return walk_.figures().throws > 0; }
+    void rarity_Click();
 
     void writeStandardPrompt();
 
@@ -50,12 +54,18 @@ public:
     SeriesWalk& walk() { return walk_; }
     const WalkFigures& figures() const { return walk_.figures(); }
 
+    // The even chance the series plays: its colour table, and its sides' names in
+    // the figures' words.
+    void setEvenChance(EvenChance chance);
+    EvenChance evenChance() const { return chance_; }
+
 private:
     Controls& controls_;
     SeriesState& state_;
     Platform& platform_;
     RandomPort& random_;
     SeriesWalk walk_;
+    EvenChance chance_ = EvenChance::RedBlack;
 };
 
 }  // namespace kalvor

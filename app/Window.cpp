@@ -10,9 +10,4 @@ Window::Window(const Ports& ports, ChartRaster chart)
     form_.Form_Load();
 }
 
-void Window::setEvenChance(EvenChance chance) {
-    chance_ = chance;
-    state_.farbe = evenChanceColours(chance);
-}
-
 }  // namespace kalvor

@@ -56,8 +56,8 @@ public:
 
     // The even chance the series plays, red and black unless set otherwise before
     // the first throw. Window and report choose it here alike.
-    void setEvenChance(EvenChance chance);
-    EvenChance evenChance() const { return chance_; }
+    void setEvenChance(EvenChance chance) { form_.setEvenChance(chance); }
+    EvenChance evenChance() const { return form_.evenChance(); }
 
 private:
     // The controls and the record come first and go last: every part below installs
@@ -68,7 +68,6 @@ private:
     // Lists the working directory as it is made.
     ImportPanel panel_;
     Printing printing_;
-    EvenChance chance_ = EvenChance::RedBlack;
 };
 
 }  // namespace kalvor

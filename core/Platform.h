@@ -20,6 +20,8 @@ public:
     virtual Answer askYesNoCancel(const std::string& message, const std::string& title) = 0;
     // A modal notice for a failure the program reports (warning icon, OK).
     virtual void inform(const std::string& message, const std::string& title) = 0;
+    // A modal text to read (information icon), closed by its one button.
+    virtual void showText(const std::string& message, const std::string& title, const std::string& button) = 0;
 
     // The directory that holds the executable, without a trailing separator.
     virtual std::string programDirectory() = 0;

@@ -49,6 +49,7 @@ public:
     Answer askYesNo(const std::string& message, const std::string& title) override;
     Answer askYesNoCancel(const std::string& message, const std::string& title) override;
     void inform(const std::string& message, const std::string& title) override;
+    void showText(const std::string&, const std::string&, const std::string&) override {}
     std::string programDirectory() override { return {}; }
     std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
     NumberFormat numberFormat() override { return {}; }

@@ -14,7 +14,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QContextMenuEvent>
 #include <QListView>
 #include <QListWidget>
 #include <QMimeData>
@@ -32,6 +34,7 @@
 #include <algorithm>
 #include <new>
 
+#include "app/Rarity.h"
 #include "ui/Accessibility.h"
 #include "ui/LayoutWidgets.h"
 #include "ui/QtPlatform.h"
@@ -39,7 +42,7 @@
 
 namespace kalvor {
 
-Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), c_(form.controls()) {
+Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), form_(form), c_(form.controls()) {
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
 
@@ -85,6 +88,12 @@ Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), c_(form.co
                 coveredBy = panel;
         focusStops_.push_back({w, w->focusPolicy(), coveredBy});
     }
+
+    // A right click on the chart or a result box, the menu key or Shift+F10 on the
+    // chart: the figures' menu. No tooltip and nothing visible is added for it.
+    figureWidgets_.push_back(chart_);
+    for (std::string_view name : kResultLabelNames) figureWidgets_.push_back(control(name));
+    for (QWidget* w : figureWidgets_) w->installEventFilter(this);
 
     accessibility_ = new ViewAccessibility(*this, form, [this](std::string_view name) { return control(name); });
     sync();
@@ -355,7 +364,32 @@ void Form1View::syncLists() {
                                                   QItemSelectionModel::ClearAndSelect);
 }
 
+void Form1View::showFiguresMenu(QPoint at) {
+    QMenu menu(this);
+    QAction* rarity = menu.addAction(qs(kRarityEntry));
+    rarity->setEnabled(form_.rarityAvailable());
+    if (menu.exec(at) == rarity) handle([this] { form_.rarity_Click(); });
+}
+
 bool Form1View::eventFilter(QObject* watched, QEvent* event) {
+    if (const auto figures = std::find(figureWidgets_.begin(), figureWidgets_.end(), watched);
+        figures != figureWidgets_.end()) {
+        QWidget* w = *figures;
+        if (event->type() == QEvent::ContextMenu) {
+            const auto* request = static_cast<QContextMenuEvent*>(event);
+            // From the keyboard the menu opens at the control's corner, as it does elsewhere.
+            showFiguresMenu(request->reason() == QContextMenuEvent::Mouse ? request->globalPos()
+                                                                         : w->mapToGlobal(QPoint(0, 0)));
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && w == chart_) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+                showFiguresMenu(w->mapToGlobal(QPoint(0, 0)));
+                return true;
+            }
+        }
+    }
     if (dirs_ && watched == dirs_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && dirs_->currentRow() >= 0) {

@@ -5,6 +5,7 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QPoint>
 #include <QWidget>
 
 #include <array>
@@ -75,10 +76,15 @@ private:
     void moveFocusOffCoveredControl();
     // The one local file a drag carries, when the window takes it now; empty otherwise.
     std::string droppableFile(const QMimeData* mime) const;
+    // The menu of the chart and the result boxes, at a point of the screen.
+    void showFiguresMenu(QPoint at);
 
+    Form1& form_;
     Controls& c_;
     std::vector<std::pair<std::string_view, QWidget*>> widgets_;
     std::vector<std::pair<Label*, QLabel*>> labels_;
+    // The chart and the result boxes: where "Wie selten ist das?" is offered.
+    std::vector<QWidget*> figureWidgets_;
     std::vector<std::pair<CommandButton*, QPushButton*>> buttons_;
     std::vector<std::pair<TextBox*, QLineEdit*>> textBoxes_;
     std::array<QRadioButton*, OptionGroup::kCount> options_{};

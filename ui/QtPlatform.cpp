@@ -5,6 +5,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTranslator>
 
 #include <utility>
@@ -78,6 +79,17 @@ void QtPlatform::inform(const std::string& message, const std::string& title) {
     QMessageBox box(QMessageBox::Warning, qs(title), qs(message), QMessageBox::Ok, window_);
     box.setTextFormat(Qt::PlainText);
     setGermanButtons(box);
+    box.exec();
+}
+
+void QtPlatform::showText(const std::string& message, const std::string& title, const std::string& button) {
+    QMessageBox box(QMessageBox::Information, qs(title), qs(message), QMessageBox::NoButton, window_);
+    box.setTextFormat(Qt::PlainText);
+    // Read whole by a screen reader as the box's own description, not only through its label.
+    box.setAccessibleDescription(qs(message));
+    QPushButton* close = box.addButton(qs(button), QMessageBox::AcceptRole);
+    box.setDefaultButton(close);
+    box.setEscapeButton(close);
     box.exec();
 }
 

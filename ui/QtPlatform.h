@@ -34,6 +34,7 @@ public:
     Answer askYesNo(const std::string& message, const std::string& title) override;
     Answer askYesNoCancel(const std::string& message, const std::string& title) override;
     void inform(const std::string& message, const std::string& title) override;
+    void showText(const std::string& message, const std::string& title, const std::string& button) override;
     std::string programDirectory() override;
     std::optional<std::string> readFile(const std::string& path) override;
     NumberFormat numberFormat() override;

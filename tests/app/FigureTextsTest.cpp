@@ -7,6 +7,7 @@
 
 #include "app/ChanceTexts.h"
 #include "app/FigureTexts.h"
+#include "app/Rarity.h"
 
 using namespace kalvor;
 
@@ -42,4 +43,34 @@ TEST(FigureTexts, TheChancesAreNamedInTheirCaptions) {
     EXPECT_FALSE(parseEvenChance("rouge-noir"));
     EXPECT_EQ(sideCaption("Fläche Schwarz", EvenChance::EvenOdd), "Fläche Impair");
     EXPECT_EQ(valueColumns(EvenChance::LowHigh)[1], "Manque");
+}
+
+// The window's figures are the report's digits rounded once more: two significant
+// digits of the percentage, in the user's format.
+TEST(FigureTexts, TheWindowRoundsTheReportsDigitsInTheUsersFormat) {
+    const NumberFormat german{',', '.'}, plain{'.', ','};
+    EXPECT_EQ(percentText("0.02643", german), "2,6 %");
+    EXPECT_EQ(percentText("0.02643", plain), "2.6 %");
+    EXPECT_EQ(percentText("0.02043", german), "2,0 %");
+    EXPECT_EQ(percentText("0.02650", german), "2,7 %");  // the report's half rounds up
+    EXPECT_EQ(percentText("0.863", german), "86 %");
+    EXPECT_EQ(percentText("0.9996", german), "100 %");
+    EXPECT_EQ(percentText("1", german), "100 %");
+    EXPECT_EQ(percentText("0.05", german), "5 %");
+    EXPECT_EQ(percentText("1.322e-05", german), "0,0013 %");
+    EXPECT_EQ(percentText("3.5e-1234", german), "weniger als 0,0001 %");
+    EXPECT_EQ(daysText("0.02643", german), "etwa an einem von 38 Tagen");
+    EXPECT_EQ(daysText("1.2e-07", german), "etwa an einem von 8.333.333 Tagen");
+    EXPECT_EQ(daysText("1.2e-07", plain), "etwa an einem von 8,333,333 Tagen");
+    EXPECT_EQ(daysText("0.5", german), "etwa an jedem zweiten Tag");
+    EXPECT_EQ(daysText("0.863", german), "etwa an 9 von 10 Tagen");
+    EXPECT_EQ(daysText("0.96", german), "also an fast jedem Tag");
+    EXPECT_EQ(daysText("0.45", german), "etwa an jedem zweiten Tag");
+    EXPECT_EQ(daysText("1", german), "also an jedem Tag");
+    EXPECT_EQ(daysText("3.5e-1234", german), "seltener als an einem von einer Milliarde Tagen");
+
+    WalkFigures zeros;
+    zeros.play(ThrowKind::Zero);
+    EXPECT_EQ(rarityText(zeros, EvenChance::LowHigh, german),
+              "Die Serie hat bisher 1 Wurf, aber keinen auf Manque oder Passe: Es gibt noch nichts zu bewerten.");
 }

@@ -45,6 +45,9 @@ public:
     void inform(const std::string& message, const std::string& title) override {
         notices.push_back(title + "|" + message);
     }
+    void showText(const std::string& message, const std::string& title, const std::string& button) override {
+        texts.push_back(title + "|" + message + "|" + button);
+    }
     std::string programDirectory() override { return "/opt/kalvor"; }
     std::optional<std::string> readFile(const std::string& path) override {
         auto it = files.find(path);
@@ -57,6 +60,7 @@ public:
     Answer answer = Answer::Yes;
     std::vector<std::string> questions;
     std::vector<std::string> notices;
+    std::vector<std::string> texts;
     std::map<std::string, std::string> files;
     NumberFormat format;
     int quits = 0;

@@ -17,7 +17,7 @@ import time
 import pyatspi
 from gi.repository import GLib
 
-EVENTS = ("object:text-changed", "object:property-change:accessible-description")
+EVENTS = ("object:text-changed", "object:property-change:accessible-description", "object:state-changed:focused")
 WAIT = 60  # seconds: an upper bound for anything to appear, never a measure
 END_LINE = "                    ***  ENDE  *** "
 STANDARD_PROMPT = (" Anzahl der gewünschten Würfe eingeben,\n  Modus wählen und Start drücken.\n"
@@ -142,6 +142,7 @@ class Window:
         self.process = subprocess.Popen([program, *args], cwd=cwd)
         self.changed = []
         self.events = []
+        self.focused = []  # (role, name) of what took the focus, as a reader announces it
         pyatspi.Registry.registerEventListener(self.on_changed, *EVENTS)
         self.app = wait_for("the program on the bus", self.find_app)
         self.frame = wait_for("its window", lambda: next((w for w in self.app if w and showing(w)), None))
@@ -159,6 +160,8 @@ class Window:
     def on_changed(self, event):
         self.changed.append(event.source.name)
         self.events.append((event.type, event.source.name, event.any_data))
+        if event.type.startswith("object:state-changed:focused") and event.detail1:
+            self.focused.append((event.source.getRoleName(), event.source.name))
 
     def button(self, name):
         return find(self.frame, "push button", name)
@@ -332,6 +335,62 @@ def random_series(program, info_file, scratch):
         w.close()
 
 
+def fair_deviation_chance(steps, deviation):
+    """P(max |S_k| >= deviation) of a fair walk of `steps` steps, exactly: the chance
+    of staying strictly inside (-deviation, deviation), carried step by step."""
+    from fractions import Fraction
+    inside = {0: Fraction(1)}
+    for _ in range(steps):
+        moved = {}
+        for x, p in inside.items():
+            for y in (x - 1, x + 1):
+                if abs(y) < deviation:
+                    moved[y] = moved.get(y, 0) + p / 2
+        inside = moved
+    return 1 - sum(inside.values())
+
+
+def percent(p, point):
+    """Two significant digits of a percentage, as the window writes it."""
+    value = float(p) * 100
+    decimals = max(0, 1 - int(__import__("math").floor(__import__("math").log10(value))))
+    return ("%.*f" % (decimals, value)).replace(".", point) + " %"
+
+
+def rarity(w, numbers, key):
+    """"Wie selten ist das?" from the keyboard on the focused chart, read as a screen
+    reader reads it, and closed by its one button."""
+    window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(w.process.pid)],
+                            capture_output=True, text=True, check=True).stdout.split()[0]
+    # A virtual screen has no window manager to give the window the keyboard.
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    w.chart.queryComponent().grabFocus()
+    wait_for("the chart focused", lambda: states(w.chart).contains(pyatspi.STATE_FOCUSED))
+    # A menu is no child of the application on the bus; a reader follows the focus into it.
+    w.focused.clear()
+    subprocess.run(["xdotool", "key", key], check=True)
+    time.sleep(0.3)
+    subprocess.run(["xdotool", "key", "Down"], check=True)
+    wait_for("the menu entry focused", lambda: ("menu item", "Wie selten ist das?") in w.focused)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+    box, texts, buttons = w.dialog(" Wie selten ist das?")
+    check(list(buttons) == ["Schließen"], "one button Schließen: %r" % list(buttons))
+    steps = [n for n in numbers if n != 0]
+    position, high, low = 0, 0, 0
+    for n in steps:
+        position += -1 if n in RED else 1
+        high, low = max(high, position), min(low, position)
+    deviation = max(high, -low)
+    point = "," if os.environ.get("LC_ALL", "").startswith("de") else "."
+    sentence = ("Eine Abweichung von %d zu einer Seite erreicht ein fairer Kessel in %d Würfen mit %s Wahrscheinlichkeit"
+                % (deviation, len(steps), percent(fair_deviation_chance(len(steps), deviation), point)))
+    check(any(sentence in t for t in texts + [box.description]), "the dialog reads %r: %r" % (sentence, texts))
+    check(box.description in texts, "the dialog's text is its description: %r" % box.description)
+    act(buttons["Schließen"])
+    wait_for("the dialog to close", lambda: not any(n and n.name == " Wie selten ist das?" and showing(n)
+                                                   for n in w.app))
+
+
 def imported_series(program, scratch):
     """20 known numbers from a permanence named on the command line: every box exactly."""
     numbers = [1, 2, 3, 5, 0, 7, 4, 6, 8, 10, 11, 13, 0, 9, 12, 14, 16, 18, 19, 20, 22, 24, 26, 28, 29]
@@ -355,6 +414,9 @@ def imported_series(program, scratch):
         check(w.chart.description == words, "chart %r, expected %r" % (w.chart.description, words))
         check(inside(extents(w.box["Anzahl akut"], 0), extents(w.box["Anzahl akut"])),
               "a result's digits within its box")
+        for key in ("shift+F10", "Menu"):
+            rarity(w, numbers[:20], key)
+        check(w.results() == shown, "the dialog changes nothing")
 
         # The same count again, twice: no throw, one more end line each time, until the
         # prompt holds more lines than its box shows.
