@@ -1,4 +1,4 @@
-# Makes the Debian package as the README says: the preset "package" (Release, no
+# Makes the Debian package as docs/packaging.md says: the preset "package" (Release, no
 # tests) in a build folder of its own, with GoogleTest and Google Benchmark out of
 # reach, as on a machine that has only the build's packages; then cpack. Checks it
 # with lintian, unpacks it into a scratch root and starts the unpacked programs:
@@ -45,7 +45,7 @@ foreach(package qt6-translations-l10n fonts-liberation2 libqt6widgets6 libqt6pri
   expect("the package does not depend on ${package}: ${depends}" depends MATCHES "(^|, )${package}( |,|\n)")
 endforeach()
 
-# No error and no warning; the informational tags are in the README.
+# No error and no warning; the informational tags are in docs/packaging.md.
 execute_process(COMMAND lintian --fail-on error,warning "${deb}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
 expect("lintian (${result}):\n${out}${err}" result EQUAL 0)
