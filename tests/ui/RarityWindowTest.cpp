@@ -32,7 +32,7 @@ using namespace kalvor;
 namespace {
 
 // What the menu offered and what the dialog said.
-struct Seen {
+struct MenuAndDialog {
     bool menuShown = false, entryEnabled = false;
     QString title, text, description;
     QStringList buttons;
@@ -43,8 +43,8 @@ protected:
     // Opens the menu with open(), then, while it runs: records it, picks the entry
     // with the keyboard (or closes it when it is disabled), records the dialog and
     // closes it with closeKey.
-    Seen ask(const std::function<void()>& open, Qt::Key closeKey = Qt::Key_Escape) {
-        Seen seen;
+    MenuAndDialog ask(const std::function<void()>& open, Qt::Key closeKey = Qt::Key_Escape) {
+        MenuAndDialog seen;
         QTimer timer;
         QObject::connect(&timer, &QTimer::timeout, [&] {
             if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()); menu && menu->isVisible()) {
@@ -124,7 +124,7 @@ std::string percentOf(const std::string& probability) {
 TEST_F(Rarity, BeforeTheFirstThrowTheEntryIsThereButDisabled) {
     open();
     const std::vector<std::string> before = shown();
-    const Seen seen = ask([&] { rightClick("blatt"); });
+    const MenuAndDialog seen = ask([&] { rightClick("blatt"); });
     EXPECT_TRUE(seen.menuShown);
     EXPECT_FALSE(seen.entryEnabled);
     EXPECT_TRUE(seen.title.isEmpty());
@@ -142,7 +142,7 @@ TEST_F(Rarity, TheDialogGivesTheReportsFiguresForTheSameFile) {
         const QImage chartBefore = find("blatt")->grab().toImage();
         const std::vector<std::string> before = shown();
 
-        const Seen seen = ask([&] { rightClick("lhoch"); }, Qt::Key_Return);
+        const MenuAndDialog seen = ask([&] { rightClick("lhoch"); }, Qt::Key_Return);
         ASSERT_TRUE(seen.entryEnabled) << example;
         EXPECT_EQ(seen.title, QStringLiteral(" Wie selten ist das?"));
         EXPECT_EQ(seen.buttons, QStringList{QStringLiteral("Schließen")});
@@ -179,7 +179,7 @@ TEST_F(Rarity, TheKeyboardOpensItOnTheChartBetweenTwoClicks) {
     click("okstart");  // Einzelschritt: two throws so far
     QWidget* chart = find("blatt");
     chart->setFocus(Qt::TabFocusReason);
-    const Seen shiftF10 = ask([&] { QTest::keyClick(chart, Qt::Key_F10, Qt::ShiftModifier); });
+    const MenuAndDialog shiftF10 = ask([&] { QTest::keyClick(chart, Qt::Key_F10, Qt::ShiftModifier); });
     ASSERT_TRUE(shiftF10.entryEnabled);
     EXPECT_NE(shiftF10.text.indexOf(QStringLiteral("Die Serie hat bisher 2 Würfe, alle auf Rot oder Schwarz")), -1)
         << shiftF10.text.toStdString();
@@ -187,7 +187,7 @@ TEST_F(Rarity, TheKeyboardOpensItOnTheChartBetweenTwoClicks) {
 
     click("okstart");  // the zero
     // The menu key reaches the focused widget as the desktop's platform delivers it.
-    const Seen menuKey = ask([&] {
+    const MenuAndDialog menuKey = ask([&] {
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1), chart->mapToGlobal(QPoint(1, 1)));
         QApplication::sendEvent(chart, &event);
     });
