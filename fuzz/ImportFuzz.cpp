@@ -28,7 +28,10 @@ public:
         return std::vector<std::string>{"p.txt"};
     }
     kalvor::OpenedFile open(const std::string&) override {
-        return {std::make_unique<std::istringstream>(bytes_), kalvor::FileError::None, bytes_.size()};
+        kalvor::OpenedFile file;
+        file.stream = std::make_unique<std::istringstream>(bytes_);
+        file.size = bytes_.size();
+        return file;
     }
     std::string currentDirectory() override { return "/"; }
 
