@@ -89,11 +89,24 @@ extern "C" void removeScratchAndEnd(int signal) {
     ::raise(signal);
 }
 
+// A hidden name of its own beside `name`: ".name.<pid>-<n>.tmp". Appended piece by
+// piece: GCC 12 at -O3 warns wrongly about a literal + a string.
+std::string scratchName(const std::string& name) {
+    std::string scratch = ".";
+    scratch += name.substr(0, 200);
+    scratch += '.';
+    scratch += integerText(::getpid());
+    scratch += '-';
+    scratch += integerText(scratchNumber.fetch_add(1));
+    scratch += ".tmp";
+    return scratch;
+}
+
 // The directory of path and the name in it.
 std::pair<std::string, std::string> split(const std::string& path) {
     const std::filesystem::path p(path);
     std::string directory = p.parent_path().native();
-    if (directory.empty()) directory = ".";
+    if (directory.empty()) directory.assign(1, '.');  // not = ".": GCC 12 at -O3 warns wrongly
     return {directory, p.filename().native()};
 }
 
@@ -176,8 +189,7 @@ void OutputFile::open() {
     // No nameless files here: a hidden name of its own, which no directory argument
     // stands for, removed on a signal.
     for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
-        std::string scratch = "." + name_.substr(0, 200) + "." + integerText(::getpid()) + "-" +
-                              integerText(scratchNumber.fetch_add(1)) + ".tmp";
+        std::string scratch = scratchName(name_);
         const HeldSignals held;
         fd_ = ::openat(directory_, scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
                        0666);
@@ -253,8 +265,7 @@ std::string OutputFile::place(bool replacing) {
     // Linked under a hidden name, then renamed over the old file in one step.
     const HeldSignals held;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string scratch = "." + name_.substr(0, 200) + "." + integerText(::getpid()) + "-" +
-                                    integerText(scratchNumber.fetch_add(1)) + ".tmp";
+        const std::string scratch = scratchName(name_);
         if (!link(scratch)) {
             if (errno == EEXIST) continue;
             return std::string(writeReason(errno));
@@ -297,8 +308,7 @@ StagingFile::StagingFile(const std::string& path) {
         return;
     }
     for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
-        const std::string scratch =
-            ".kalvor1-report." + integerText(::getpid()) + "-" + integerText(scratchNumber.fetch_add(1)) + ".tmp";
+        const std::string scratch = scratchName("kalvor1-report");
         const HeldSignals held;
         fd_ = ::openat(dir, scratch.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd_ >= 0) ::unlinkat(dir, scratch.c_str(), 0);

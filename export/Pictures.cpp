@@ -123,8 +123,11 @@ std::string joinedSvg(const std::vector<WalkTrace::Row>& rows, uint64_t steps, s
                 "polyline",
                 {{"fill", "none"}, {"stroke", colours[c - 1]}, {"stroke-dasharray", "4 3"}, {"points", points}});
         }
-        drawing += text(x(c * std::sqrt(m)), H - bottom + 12, "middle", "+" + integerText(c) + "√k");
-        drawing += text(x(-c * std::sqrt(m)), H - bottom + 12, "middle", "−" + integerText(c) + "√k");
+        // Appended piece by piece: GCC 12 at -O3 warns wrongly about a literal + a string.
+        std::string root = integerText(c);
+        root += "√k";
+        drawing += text(x(c * std::sqrt(m)), H - bottom + 12, "middle", std::string("+").append(root));
+        drawing += text(x(-c * std::sqrt(m)), H - bottom + 12, "middle", std::string("−").append(root));
     }
     // One stroke per row from its lowest to its highest position; at least a pixel wide.
     std::string path;
