@@ -124,3 +124,35 @@ TEST_F(Outputs, TheSummaryOnStandardOutput) {
     const Outcome file = report({"--summary", (dir / "z.csv").string(), kExamples.string()});
     EXPECT_EQ(readAll(dir / "z.csv"), run.out);
 }
+
+// A rerun into the same folder leaves a picture that is already there, byte for
+// byte, as it is: same file, same time; one that differs is replaced.
+TEST_F(Outputs, ARerunLeavesTheSamePicturesAlone) {
+    const fs::path charts = dir / "bilder";
+    const std::vector<std::string> arguments{"--chart", charts.string(), kExamples.string()};
+    const Outcome first = report(arguments);
+    ASSERT_EQ(first.status, kAllRead) << first.err;
+    std::vector<fs::path> pictures;
+    for (const auto& entry : fs::directory_iterator(charts)) pictures.push_back(entry.path());
+    ASSERT_EQ(pictures.size(), 3u);
+    const auto identity = [](const fs::path& file) {
+        struct stat st {};
+        EXPECT_EQ(::stat(file.c_str(), &st), 0);
+        return std::array<long long, 4>{static_cast<long long>(st.st_ino), st.st_mtim.tv_sec, st.st_mtim.tv_nsec,
+                                        st.st_ctim.tv_nsec};
+    };
+    std::vector<std::array<long long, 4>> before;
+    for (const fs::path& p : pictures) before.push_back(identity(p));
+    const std::string original = readAll(pictures[1]);
+    std::string changed = original;
+    changed[changed.size() / 2] ^= 1;
+    std::ofstream(pictures[1], std::ios::binary | std::ios::trunc) << changed;
+    before[1] = identity(pictures[1]);
+
+    const Outcome again = report(arguments);
+    EXPECT_EQ(again.out, first.out);
+    EXPECT_EQ(identity(pictures[0]), before[0]);
+    EXPECT_EQ(identity(pictures[2]), before[2]);
+    EXPECT_NE(identity(pictures[1])[0], before[1][0]);  // a new file in its place
+    EXPECT_EQ(readAll(pictures[1]), original);
+}
