@@ -336,8 +336,9 @@ TEST_F(Process, ThePageNeedsNoTemporaryDirectory) {
 
 // As root, the summary and the page over /dev/null and /dev/full: each refused and
 // left a device. The devices are a tmpfs's own, in a mount namespace of the child,
-// so that the real /dev is never at risk.
-TEST_F(Process, DevicesStayDevicesAsRoot) {
+// so that the real /dev is never at risk. A disk that is full is named so, and
+// keeps nothing of the page.
+TEST_F(Process, DevicesStayDevicesAndAFullDiskIsNamedAsRoot) {
     fs::copy_file(kExample, dir / "tisch1.txt");
     const std::string script =
         "mount -t tmpfs -o size=64k kalvor-dev /dev || exit 77\n"
@@ -345,13 +346,19 @@ TEST_F(Process, DevicesStayDevicesAsRoot) {
         "for output in '--html /dev/null' '--summary /dev/full' '--summary /dev/null --html /dev/full'; do\n"
         "  \"$0\" $output \"$1\" > \"$2\" 2>> \"$3\"; echo $? >> \"$2.status\"\n"
         "done\n"
-        "[ -c /dev/null ] && [ -c /dev/full ] || exit 1\n";
+        "[ -c /dev/null ] && [ -c /dev/full ] || exit 1\n"
+        "mkdir -p \"$2.voll\" && mount -t tmpfs -o size=8k kalvor-full \"$2.voll\" || exit 77\n"
+        "\"$0\" --html \"$2.voll/s.html\" \"$1\" > /dev/null 2> \"$2.voll.err\"; echo $? >> \"$2.status\"\n"
+        "ls -A \"$2.voll\" > \"$2.left\"\n";
     const int status =
         run({"/usr/bin/unshare", "-m", "/bin/sh", "-c", script, kReport, (dir / "tisch1.txt").string(), out(), err()},
             {"/dev/null", "/dev/null", (dir / "sh").string()});
     if (status == 77 || ::geteuid() != 0) GTEST_SKIP() << "needs root and a mount namespace";
     EXPECT_EQ(status, 0) << "a device was replaced";
-    EXPECT_EQ(readAll(out() + ".status"), "3\n3\n3\n") << readAll(err());
+    EXPECT_EQ(readAll(out() + ".status"), "3\n3\n3\n1\n") << readAll(err());
+    EXPECT_EQ(readAll(out() + ".voll.err"),
+              "kalvor1-report: Seite nicht geschrieben (Datenträger voll): " + out() + ".voll/s.html\n");
+    EXPECT_EQ(readAll(out() + ".left"), "");
     EXPECT_EQ(readAll(err()),
               "kalvor1-report: Seite nicht geschrieben (an seiner Stelle steht keine normale Datei): /dev/null\n"
               "kalvor1-report: Zusammenfassung nicht geschrieben (an seiner Stelle steht keine normale Datei): "
