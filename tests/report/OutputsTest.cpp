@@ -21,12 +21,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
+struct Written {
     int status;
     std::string out, err;
 };
 
-Outcome report(const std::vector<std::string>& arguments) {
+Written reportOf(const std::vector<std::string>& arguments) {
     std::ostringstream out, err;
     const int status = reportMain(arguments, out, err);
     return {status, out.str(), err.str()};
@@ -57,7 +57,7 @@ TEST_F(Outputs, TwoOutputsOnOnePathOrAnOptionTwiceAreUsageErrors) {
          }) {
         std::vector<std::string> arguments = args;
         arguments.push_back(input);
-        const Outcome run = report(arguments);
+        const Written run = reportOf(arguments);
         EXPECT_EQ(run.status, kUsageError) << error;
         EXPECT_TRUE(run.err.starts_with("kalvor1-report: " + error + "\n")) << run.err;
         EXPECT_EQ(run.out, "");
@@ -85,7 +85,7 @@ TEST_F(Outputs, NoSummaryOrPageOverAnythingButAFileOfItsOwn) {
              {"--html", (dir / "ordner").string(), permanence, "an seiner Stelle steht keine normale Datei"},
              {"--summary", (dir / "fehlt" / "z.csv").string(), permanence, "Verzeichnis nicht vorhanden"},
          }) {
-        const Outcome run = report({option, output, input});
+        const Written run = reportOf({option, output, input});
         EXPECT_EQ(run.status, kOutputError) << output;
         EXPECT_EQ(run.err, "kalvor1-report: " + std::string(option == "--html" ? "Seite" : "Zusammenfassung") +
                                " nicht geschrieben (" + why + "): " + output + "\n");
@@ -103,7 +103,7 @@ TEST_F(Outputs, AReplacedFileKeepsItsModeAndANewOneFollowsTheUmask) {
     std::ofstream(old) << "alt";
     fs::permissions(old, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const mode_t umask = ::umask(027);
-    const Outcome run = report({"--summary", old.string(), "--html", page.string(), input});
+    const Written run = reportOf({"--summary", old.string(), "--html", page.string(), input});
     ::umask(umask);
     EXPECT_EQ(run.status, kAllRead) << run.err;
     EXPECT_TRUE(readAll(old).starts_with("Abweichung ab,"));
@@ -114,14 +114,14 @@ TEST_F(Outputs, AReplacedFileKeepsItsModeAndANewOneFollowsTheUmask) {
 // "-": the summary is what standard output carries, without the files' lines.
 TEST_F(Outputs, TheSummaryOnStandardOutput) {
     const fs::path page = dir / "seite.html";
-    const Outcome run = report({"--summary", "-", "--joined", "--html", page.string(), kExamples.string()});
+    const Written run = reportOf({"--summary", "-", "--joined", "--html", page.string(), kExamples.string()});
     EXPECT_EQ(run.status, kAllRead) << run.err;
     EXPECT_TRUE(run.out.starts_with("Abweichung ab,beobachtet,erwartet\r\n")) << run.out;
     EXPECT_EQ(run.out.find("Datei,"), std::string::npos);
     EXPECT_EQ(run.out.find("Gesamt"), std::string::npos);
     // The page still has every file and the joined line.
     EXPECT_NE(readAll(page).find("Gesamt"), std::string::npos);
-    const Outcome file = report({"--summary", (dir / "z.csv").string(), kExamples.string()});
+    const Written file = reportOf({"--summary", (dir / "z.csv").string(), kExamples.string()});
     EXPECT_EQ(readAll(dir / "z.csv"), run.out);
 }
 
@@ -130,7 +130,7 @@ TEST_F(Outputs, TheSummaryOnStandardOutput) {
 TEST_F(Outputs, ARerunLeavesTheSamePicturesAlone) {
     const fs::path charts = dir / "bilder";
     const std::vector<std::string> arguments{"--chart", charts.string(), kExamples.string()};
-    const Outcome first = report(arguments);
+    const Written first = reportOf(arguments);
     ASSERT_EQ(first.status, kAllRead) << first.err;
     std::vector<fs::path> pictures;
     for (const auto& entry : fs::directory_iterator(charts)) pictures.push_back(entry.path());
@@ -149,7 +149,7 @@ TEST_F(Outputs, ARerunLeavesTheSamePicturesAlone) {
     std::ofstream(pictures[1], std::ios::binary | std::ios::trunc) << changed;
     before[1] = identity(pictures[1]);
 
-    const Outcome again = report(arguments);
+    const Written again = reportOf(arguments);
     EXPECT_EQ(again.out, first.out);
     EXPECT_EQ(identity(pictures[0]), before[0]);
     EXPECT_EQ(identity(pictures[2]), before[2]);
