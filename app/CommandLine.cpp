@@ -68,6 +68,12 @@ std::string versionText(std::string_view program) {
            "Freie Software unter der GNU General Public License, Version 3 oder neuer; ohne jede Garantie.\n";
 }
 
+std::string noDisplayText() {
+    return "kalvor1: Kein Bildschirm erreichbar. Kalvor 1 braucht eine grafische Sitzung (X11 oder Wayland);\n"
+           "DISPLAY und WAYLAND_DISPLAY sind nicht gesetzt oder nennen keine erreichbare Anzeige.\n"
+           "Für eine Auswertung ohne Bildschirm gibt es kalvor1-report.\n";
+}
+
 std::string_view programVersion() { return KALVOR_VERSION; }
 
 }  // namespace kalvor

@@ -30,6 +30,8 @@ std::string usageText();
 // The version as every program of the package prints it: "kalvor1 (Kalvor 1) 3.1"
 // and the licence line.
 std::string versionText(std::string_view program = "kalvor1");
+// Why the window cannot open where no display can be reached, for standard error.
+std::string noDisplayText();
 // The project's version, "3.1".
 std::string_view programVersion();
 

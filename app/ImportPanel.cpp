@@ -125,11 +125,16 @@ void ImportPanel::okexternok_Click() {
         platform_.inform(std::string(kNoFileSelectedMessage), std::string(kImportTitle));
         return;
     }
+    closeOnCancel_ = false;
     importPath(childPath(controls_.Dir1.path, name), false);
 }
 
 std::optional<ImportResult> ImportPanel::importFile(const std::string& path) {
     if (importing_) return std::nullopt;
+    // The panel opens for the file; a cancelled import closes it again where the
+    // user had not opened it.
+    closeOnCancel_ = !controls_.Frame1.visible;
+    promptBefore_ = controls_.text.text;
     okextern_Click();
     const size_t slash = path.rfind('/');
     const std::string dir = slash == 0 ? "/" : path.substr(0, slash == std::string::npos ? 0 : slash);
@@ -166,6 +171,10 @@ void ImportPanel::finish(PermanenceRead file, bool namedOutside) {
     importing_ = false;
     finished_ = ImportResult{file.outcome, file.refusal};
     if (file.outcome != PermanenceRead::Outcome::Read) {
+        if (file.refusal == Refusal::Cancelled && std::exchange(closeOnCancel_, false)) {
+            c.Frame1.visible = false;
+            c.text.text = promptBefore_;
+        }
         const std::string message = refusalMessage(file.refusal, namedOutside);
         if (!message.empty()) platform_.inform(message, std::string(kImportTitle));
         return;

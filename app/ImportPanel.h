@@ -94,6 +94,8 @@ private:
     ImmediateRunner immediate_;
     ImportRunner* runner_ = &immediate_;
     bool importing_ = false;
+    bool closeOnCancel_ = false;  // the file was named outside, the panel opened for it
+    std::string promptBefore_;    // the prompt before it opened
     std::optional<ImportResult> finished_;
     // The files moveDirectory read with the subdirectories, for the Dir1_Change it
     // raises at once: a large directory is read once, not twice.

@@ -2,12 +2,15 @@
 // years of one table), on one core and on all of them, against a plain loop that
 // reads every file twice, line by line, as the import's two passes do; and the
 // report with charts, with its page and with its probabilities against the report
-// without them.
+// without them. The charts of 2,000 files also against their floor: the report
+// without pictures plus a bare loop that writes as many new files of their size.
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +49,87 @@ struct Archive {
 const Archive& archive() {
     static const Archive a;
     return a;
+}
+
+// 2,000 files of the same kind, for the charts against the disk.
+struct ChartArchive {
+    ChartArchive() {
+        std::mt19937 engine(815);
+        fs::create_directories(dir);
+        for (int f = 0; f < 2000; ++f)
+            kalvor::bench::writePermanence(dir / ("tag_" + std::to_string(10000 + f) + ".txt"), 1,
+                                           "Tag " + std::to_string(f + 1), kNumbers, engine);
+    }
+    kalvor::bench::ScratchDirectory scratch;
+    const fs::path dir = scratch.path / "archiv";
+    const fs::path charts = scratch.path / "bilder";
+};
+
+const ChartArchive& chartArchive() {
+    static const ChartArchive a;
+    return a;
+}
+
+kalvor::ReportOptions chartOptions(bool withCharts) {
+    kalvor::ReportOptions options;
+    options.paths = {chartArchive().dir.native()};
+    options.jobs = 1;
+    if (withCharts) options.chartDirectory = chartArchive().charts.native();
+    return options;
+}
+
+void runOnce(benchmark::State& st, const kalvor::ReportOptions& options) {
+    std::ostringstream csv, err;
+    if (kalvor::runReport(options, csv, err) != kalvor::kAllRead) st.SkipWithError("a file was refused");
+    benchmark::DoNotOptimize(csv.str().size());
+}
+
+void emptyChartFolder() {
+    fs::remove_all(chartArchive().charts);
+    fs::create_directories(chartArchive().charts);
+}
+
+// The floor: the report without pictures, then as many new files of the pictures'
+// sizes written as plainly as the system allows.
+void ChartFloor_baseline(benchmark::State& st) {
+    std::vector<std::size_t> sizes;
+    emptyChartFolder();
+    runOnce(st, chartOptions(true));
+    for (const auto& entry : fs::directory_iterator(chartArchive().charts)) sizes.push_back(entry.file_size());
+    const std::string bytes(*std::max_element(sizes.begin(), sizes.end()), 'x');
+    for (auto _ : st) {
+        st.PauseTiming();
+        emptyChartFolder();
+        st.ResumeTiming();
+        runOnce(st, chartOptions(false));
+        const int dir = ::open(chartArchive().charts.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            const std::string name = "bild" + std::to_string(i) + ".png";
+            const int fd = ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0 || ::write(fd, bytes.data(), sizes[i]) != static_cast<ssize_t>(sizes[i]))
+                st.SkipWithError("cannot write");
+            ::close(fd);
+        }
+        ::close(dir);
+    }
+}
+
+// Into an empty folder.
+void ChartFloor(benchmark::State& st) {
+    for (auto _ : st) {
+        st.PauseTiming();
+        emptyChartFolder();
+        st.ResumeTiming();
+        runOnce(st, chartOptions(true));
+    }
+}
+
+// Into the folder of the run before, whose pictures are all there already.
+void ChartRerun_baseline(benchmark::State& st) { ChartFloor_baseline(st); }
+void ChartRerun(benchmark::State& st) {
+    emptyChartFolder();
+    runOnce(st, chartOptions(true));
+    for (auto _ : st) runOnce(st, chartOptions(true));
 }
 
 unsigned jobs(const benchmark::State& st) {
@@ -115,10 +199,15 @@ BENCHMARK(Html_baseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Html)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Probabilities_baseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Probabilities)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ChartFloor_baseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ChartFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ChartRerun_baseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ChartRerun)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
 int main(int argc, char** argv) {
     archive();
+    chartArchive();
     return kalvor::bench::runWithRatios(argc, argv);
 }

@@ -1,9 +1,11 @@
 #include "export/ChartFiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
@@ -61,7 +63,33 @@ std::unique_ptr<ChartFolder> ChartFolder::open(const std::string& path, const Ou
 
 ChartFolder::~ChartFolder() { ::close(fd_); }
 
+// A picture from an earlier run that is this one byte for byte: writing it again
+// would cost a new file and a rename over the old one, which the file system may
+// flush to the disk at once.
+bool ChartFolder::alreadyThere(const std::string& name, std::string_view png) const {
+    struct stat named {};
+    if (::fstatat(fd_, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode) ||
+        static_cast<std::size_t>(named.st_size) != png.size() || guard_.isProtected({named.st_dev, named.st_ino}))
+        return false;
+    const int fd = ::openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat opened {};
+    bool same = ::fstat(fd, &opened) == 0 && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+    // One byte more than the picture, to see a file that has grown since.
+    std::string bytes(png.size() + 1, '\0');
+    std::size_t got = 0;
+    while (same && got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return same && got == png.size() && std::string_view(bytes).substr(0, got) == png;
+}
+
 std::string ChartFolder::write(const std::string& name, std::string_view png) const {
+    if (alreadyThere(name, png)) return {};
     OutputFile file(fd_, name, guard_);
     file.write(png);
     return file.commit();

@@ -31,10 +31,12 @@ public:
     ChartFolder& operator=(const ChartFolder&) = delete;
 
     // Writes the picture as name; empty when it is written, otherwise why it is not.
-    // Several pictures may be written at once.
+    // A plain file there with the same bytes is left as it is. Several pictures may
+    // be written at once.
     std::string write(const std::string& name, std::string_view png) const;
 
 private:
+    bool alreadyThere(const std::string& name, std::string_view png) const;
     ChartFolder(int fd, const OutputGuard& guard) : fd_(fd), guard_(guard) {}
     int fd_;
     const OutputGuard& guard_;

@@ -115,6 +115,22 @@ std::string describeType(mode_t mode) {
     return "an seiner Stelle steht keine normale Datei";
 }
 
+// Why the name in directory may not be taken: anything but a plain file that the
+// run does not read.
+std::string nameRefusal(int directory, const std::string& name, const OutputGuard& guard, struct stat& st,
+                        bool& exists) {
+    exists = false;
+    if (::fstatat(directory, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT) return {};
+        return std::string(writeReason(errno));
+    }
+    exists = true;
+    if (!S_ISREG(st.st_mode)) return describeType(st.st_mode);
+    if (guard.isProtected({st.st_dev, st.st_ino}))
+        return "an seiner Stelle steht eine Datei, die diese Auswertung liest";
+    return {};
+}
+
 }  // namespace
 
 void OutputGuard::protect(FileId id) {
@@ -227,16 +243,19 @@ bool OutputFile::write(std::string_view bytes) {
 }
 
 std::string OutputFile::checkName(struct stat& st, bool& exists) const {
-    exists = false;
-    if (::fstatat(directory_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (errno == ENOENT) return {};
-        return std::string(writeReason(errno));
-    }
-    exists = true;
-    if (!S_ISREG(st.st_mode)) return describeType(st.st_mode);
-    if (guard_.isProtected({st.st_dev, st.st_ino}))
-        return "an seiner Stelle steht eine Datei, die diese Auswertung liest";
-    return {};
+    return nameRefusal(directory_, name_, guard_, st, exists);
+}
+
+std::string OutputFile::refusal(const std::string& path, const OutputGuard& guard) {
+    const auto [directory, name] = split(path);
+    if (name.empty() || name == "." || name == "..") return "kein Dateiname";
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return std::string(writeReason(errno));
+    struct stat st {};
+    bool exists = false;
+    std::string why = nameRefusal(fd, name, guard, st, exists);
+    ::close(fd);
+    return why;
 }
 
 std::string OutputFile::place(bool replacing) {

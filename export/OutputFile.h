@@ -57,6 +57,10 @@ public:
     // The file so far, for reading back what was staged in it (the page's rows).
     int descriptor() const { return fd_; }
 
+    // Why path could not be taken now, as commit would say it; empty when it could.
+    // Lets a run refuse an output before it does the work for it.
+    static std::string refusal(const std::string& path, const OutputGuard& guard);
+
 private:
     void open();
     bool flush();

@@ -5,7 +5,11 @@
 
 namespace kalvor {
 
-// Call first thing in main, before any file or thread is opened.
-void openClosedStandardDescriptors();
+// Call first thing in main, before any file or thread is opened. Returns which of
+// them were closed: bit fd set for descriptor fd. What was to go to a closed
+// standard output is lost, which the caller reports as a failure.
+unsigned openClosedStandardDescriptors();
+
+inline constexpr unsigned kStandardOutputClosed = 1u << 1;
 
 }  // namespace kalvor

@@ -1,5 +1,7 @@
 #include "report/Archive.h"
 
+#include <ostream>
+
 #include "app/ChanceTexts.h"
 #include "app/FigureTexts.h"
 #include "export/Csv.h"
@@ -47,16 +49,20 @@ std::vector<std::string> ArchiveExtras::joinedLine() {
 }
 
 bool ArchiveExtras::finish(const std::vector<std::string>& columns, const OutputGuard& guard,
-                           std::vector<std::string>& errors) {
+                           std::vector<std::string>& errors, std::ostream& out) {
     bool written = true;
     if (!options_.summaryPath.empty()) {
         std::string csv;
         for (const std::vector<std::string>& row : summaryRows(summary_)) appendCsvLine(csv, row);
-        OutputFile file(options_.summaryPath, guard);
-        file.write(csv);
-        if (const std::string why = file.commit(); !why.empty()) {
-            errors.push_back("Zusammenfassung nicht geschrieben (" + why + "): " + options_.summaryPath);
-            written = false;
+        if (options_.summaryPath == "-") {
+            out.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+        } else {
+            OutputFile file(options_.summaryPath, guard);
+            file.write(csv);
+            if (const std::string why = file.commit(); !why.empty()) {
+                errors.push_back("Zusammenfassung nicht geschrieben (" + why + "): " + options_.summaryPath);
+                written = false;
+            }
         }
     }
     if (page_) {

@@ -21,7 +21,7 @@ class HtmlPage;
 
 struct ArchiveOptions {
     EvenChance chance = EvenChance::RedBlack;  // --chance
-    std::string summaryPath;                   // --summary: empty for none
+    std::string summaryPath;                   // --summary: empty for none, "-" standard output
     bool joined = false;                       // --joined: the line "Gesamt"
     std::string htmlPath;                      // --html: empty for none
     bool probabilities = true;                 // off only for measuring their cost
@@ -43,7 +43,9 @@ public:
     // The line "Gesamt", with --joined; the page shows it too.
     std::vector<std::string> joinedLine();
     // Writes the summary and the page; a message for each file it could not write.
-    bool finish(const std::vector<std::string>& columns, const OutputGuard& guard, std::vector<std::string>& errors);
+    // A summary named "-" goes to out.
+    bool finish(const std::vector<std::string>& columns, const OutputGuard& guard, std::vector<std::string>& errors,
+                std::ostream& out);
 
 private:
     ArchiveOptions options_;

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <optional>
+#include <utility>
 
 #include "app/Arguments.h"
 #include "app/ChanceTexts.h"
@@ -23,7 +24,8 @@ constexpr std::string_view kHelp =
     "  --chart VERZ   das Diagramm jeder Datei als PNG-Bild in VERZ schreiben\n"
     "  --chance C     die einfache Chance C spielen: rot-schwarz (Vorgabe),\n"
     "                 pair-impair oder manque-passe\n"
-    "  --summary DATEI  das Archiv gegen einen fairen Kessel als CSV in DATEI\n"
+    "  --summary DATEI  das Archiv gegen einen fairen Kessel als CSV in DATEI;\n"
+    "                 „-“: auf die Standardausgabe, statt der Zeilen je Datei\n"
     "  --joined       eine Zeile „Gesamt“: alle Dateien als eine Serie\n"
     "  --html DATEI   alles als eine HTML-Seite mit Diagrammen in DATEI\n"
     "  -j N           N Dateien gleichzeitig auswerten, höchstens 256\n"
@@ -31,9 +33,14 @@ constexpr std::string_view kHelp =
     "  -h, --help     diese Hilfe zeigen\n"
     "      --version  die Version zeigen\n"
     "\n"
+    "Jede Ausgabedatei entsteht neu und ersetzt nur eine normale Datei, die dieser\n"
+    "Aufruf nicht liest; ein Gerät, eine FIFO, eine Verknüpfung bleiben unberührt.\n"
+    "\n"
     "Exit-Status: 0, wenn jede Datei eingelesen wurde; 1, wenn eine abgelehnt wurde\n"
-    "oder ein Diagramm nicht geschrieben werden konnte; 2 bei einem Aufruffehler;\n"
-    "3, wenn die Ausgabe oder das Verzeichnis der Diagramme nicht geschrieben werden konnte.\n";
+    "oder ein Diagramm, die Zusammenfassung oder die Seite nicht geschrieben werden\n"
+    "konnte; 2 bei einem Aufruffehler (auch zwei Ausgaben auf einem Pfad); 3, wenn die\n"
+    "Ausgabe nicht geschrieben werden konnte (auch bei geschlossener Standardausgabe)\n"
+    "oder eine Ausgabedatei oder das Verzeichnis der Diagramme von vornherein nicht.\n";
 
 enum OptionId { kHelpOption, kVersionOption, kChart, kJobs, kChance, kSummary, kJoined, kHtml };
 
@@ -94,9 +101,14 @@ ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
     };
     const ParsedArguments parsed = parseArguments(arguments, specs);
     ReportOptions& options = command.options;
+    std::array<bool, kOptions.size()> given{};
     for (const ParsedArguments::Option& o : parsed.options) {
         const bool takesValue = optionOf(o.id).spec.takesValue;
         if (takesValue && o.value.empty()) return wrongValue(o.id);
+        // A second value would silently win over the first, or a second file of the
+        // same kind would never be written.
+        if (takesValue && std::exchange(given[static_cast<size_t>(o.id)], true))
+            return error(nameOf(optionOf(o.id).spec) + " ist zweimal angegeben");
         switch (o.id) {
         case kHelpOption: command.action = ReportCommand::Action::Help; return command;
         case kVersionOption: command.action = ReportCommand::Action::Version; return command;
@@ -110,7 +122,12 @@ ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
             else return wrongValue(o.id);
             break;
         case kSummary: options.archive.summaryPath = o.value; break;
-        case kHtml: options.archive.htmlPath = o.value; break;
+        case kHtml:
+            // The page is a file of its own beside its staged rows; only the summary
+            // has room on standard output.
+            if (o.value == "-") return error("--html schreibt nicht auf die Standardausgabe (eine Datei „-“: ./-)");
+            options.archive.htmlPath = o.value;
+            break;
         case kJoined: options.archive.joined = true; break;
         }
     }

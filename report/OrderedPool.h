@@ -11,6 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -21,23 +22,29 @@ template <class Work, class Result>
 class OrderedPool {
 public:
     // run is called on the pool's threads, several at once; it must not throw. One
-    // thread is the caller's own: the work is done as it is given.
-    OrderedPool(std::size_t threads, std::size_t window, std::function<Result(const Work&)> run)
+    // thread is the caller's own: the work is done as it is given. A thread the
+    // system will not start leaves the pool with those it has, or with the caller's
+    // own when it has none: the work is done either way.
+    OrderedPool(std::size_t threads, std::size_t window, std::function<Result(const Work&)> run,
+                std::function<std::jthread(std::function<void()>)> start = startThread)
         : run_(std::move(run)), slots_(std::max<std::size_t>(window, 1)) {
         if (threads <= 1) return;
-        for (std::size_t k = 0; k < threads; ++k) workers_.emplace_back([this] { serve(); });
+        try {
+            for (std::size_t k = 0; k < threads; ++k) workers_.push_back(start([this] { serve(); }));
+        } catch (const std::system_error&) {
+        } catch (...) {
+            stopWorkers();  // or those started would wait for ever
+            throw;
+        }
+        if (workers_.size() == 1) stopWorkers();  // one thread of its own gains nothing
     }
     OrderedPool(const OrderedPool&) = delete;
     OrderedPool& operator=(const OrderedPool&) = delete;
     // Work not begun is dropped; work begun is finished first.
-    ~OrderedPool() {
-        {
-            const std::lock_guard lock(mutex_);
-            stopping_ = true;
-            queue_.clear();
-        }
-        wake_.notify_all();
-    }
+    ~OrderedPool() { stopWorkers(); }
+
+    // The threads that do the work; 0: the caller's.
+    std::size_t threads() const { return workers_.size(); }
 
     bool full() const { return given_ - taken_ >= slots_.size(); }
     bool idle() const { return given_ == taken_; }
@@ -68,6 +75,18 @@ public:
     }
 
 private:
+    static std::jthread startThread(std::function<void()> serve) { return std::jthread(std::move(serve)); }
+
+    void stopWorkers() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+            queue_.clear();
+        }
+        wake_.notify_all();
+        workers_.clear();
+    }
+
     void serve() {
         for (;;) {
             std::unique_lock lock(mutex_);

@@ -7,11 +7,15 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <streambuf>
 #include <string_view>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 #include "app/CommandLine.h"
 #include "app/FigureTexts.h"
+#include "core/NumberText.h"
 #include "export/ChartFiles.h"
 #include "export/Csv.h"
 #include "import/ListBudget.h"
@@ -91,7 +95,46 @@ bool writeLine(std::ostream& out, const Target& target, Line& line, ArchiveExtra
     std::string text;
     appendCsvLine(text, fields);
     write(out, text);
+    // Out at once and whole: a run that is interrupted leaves its last line whole,
+    // and a notice on the same terminal comes between lines, not inside one.
+    out.flush();
     return static_cast<bool>(out);
+}
+
+// Takes what it is given and keeps none of it: the lines, where standard output
+// carries the summary instead.
+class Discard final : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+bool samePlace(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const std::filesystem::path left = std::filesystem::weakly_canonical(std::filesystem::absolute(a), ec);
+    if (ec) return false;
+    return left == std::filesystem::weakly_canonical(std::filesystem::absolute(b), ec) && !ec;
+}
+
+// Two outputs on one path would leave only the one written last.
+std::string sharedOutput(const ReportOptions& options) {
+    std::vector<std::pair<std::string_view, const std::string*>> outputs;
+    if (!options.chartDirectory.empty()) outputs.emplace_back("--chart", &options.chartDirectory);
+    if (!options.archive.summaryPath.empty() && options.archive.summaryPath != "-")
+        outputs.emplace_back("--summary", &options.archive.summaryPath);
+    if (!options.archive.htmlPath.empty()) outputs.emplace_back("--html", &options.archive.htmlPath);
+    for (size_t i = 0; i < outputs.size(); ++i)
+        for (size_t j = i + 1; j < outputs.size(); ++j)
+            if (samePlace(*outputs[i].second, *outputs[j].second))
+                return std::string(outputs[i].first) + " und " + std::string(outputs[j].first) +
+                       " nennen denselben Pfad " + inQuotes(*outputs[j].second);
+    return {};
+}
+
+std::string fewerThreads(size_t started, size_t asked) {
+    if (started == 0) return "Das System startet keine weiteren Threads; die Dateien werden nacheinander ausgewertet.";
+    return "Das System startet nur " + integerText(started) + " von " + integerText(asked) +
+           " Threads; mit ihnen geht die Auswertung weiter.";
 }
 
 int usageError(std::ostream& err, const std::string& what) {
@@ -112,6 +155,7 @@ std::vector<std::string> reportColumns(EvenChance chance) {
 }
 
 int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err) {
+    if (const std::string shared = sharedOutput(options); !shared.empty()) return usageError(err, shared);
     const bool withCharts = !options.chartDirectory.empty();
     ArchiveExtras extras(options.archive);
     const ReplayExtras replayExtras = extras.replayExtras();
@@ -127,6 +171,15 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     for (const FileId& id : survey.inputs) guard.protect(id);
     guard.protectDescriptor(1);
     guard.protectDescriptor(2);
+    // An output that cannot be taken is told before the work for it is done.
+    for (const auto& [what, path] :
+         {std::pair{"Zusammenfassung", &options.archive.summaryPath}, std::pair{"Seite", &options.archive.htmlPath}}) {
+        if (path->empty() || *path == "-") continue;
+        if (const std::string why = OutputFile::refusal(*path, guard); !why.empty()) {
+            notice(err, std::string(what) + " nicht geschrieben (" + why + "): " + *path);
+            return kOutputError;
+        }
+    }
     std::unique_ptr<ChartFolder> charts;
     if (withCharts) {
         charts = ChartFolder::open(options.chartDirectory, guard);
@@ -138,13 +191,17 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     // One budget for the lists of all files replayed at once.
     ListBudget budget(options.memoryBudget ? options.memoryBudget : usableMemory() / 2);
 
+    Discard discard;
+    std::ostream discarded(&discard);
+    std::ostream& lines = options.archive.summaryPath == "-" ? discarded : out;
+
     const std::vector<std::string> columns = reportColumns(options.archive.chance);
     std::string header;
     appendCsvLine(header, columns);
-    write(out, header);
+    write(lines, header);
 
     int status = kAllRead;
-    bool written = static_cast<bool>(out);
+    bool written = static_cast<bool>(lines);
     {
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
         const size_t threads = std::min(options.jobs ? options.jobs : cores, kMostJobs);
@@ -153,6 +210,7 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
         OrderedPool<Target, Line> pool(threads, 4 * threads, [&](const Target& target) {
             return replay(target, options.chartDirectory, charts.get(), budget, keepCharts, replayExtras, guard);
         });
+        if (threads > 1 && pool.threads() < threads) notice(err, fewerThreads(pool.threads(), threads));
         TargetSource targets(options.paths, disk, [&](const std::string& text) {
             progress.interrupt();
             notice(err, text);
@@ -166,18 +224,18 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
             if (pool.idle()) break;
             auto [target, line] = pool.take();
             if (line.report.refused() || line.chartFailed) status = kSomeRefused;
-            written = writeLine(out, target, line, extras);
+            written = writeLine(lines, target, line, extras);
             progress.show(++done, survey.lines);
         }
     }  // an output that broke off stops the workers after their file
     if (written && options.archive.joined) {
         std::string line;
         appendCsvLine(line, extras.joinedLine());
-        write(out, line);
-        written = static_cast<bool>(out);
+        write(lines, line);
+        written = static_cast<bool>(lines);
     }
     std::vector<std::string> unwritten;
-    if (written && !extras.finish(columns, guard, unwritten)) {
+    if (written && !extras.finish(columns, guard, unwritten, out)) {
         for (const std::string& message : unwritten) notice(err, message);
         status = kSomeRefused;
     }

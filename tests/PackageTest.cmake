@@ -45,6 +45,11 @@ foreach(package qt6-translations-l10n fonts-liberation2 libqt6widgets6 libqt6pri
   expect("the package does not depend on ${package}: ${depends}" depends MATCHES "(^|, )${package}( |,|\n)")
 endforeach()
 
+# What xdg-open needs outside a desktop environment to open a permanence with the program.
+execute_process(COMMAND dpkg-deb --field "${deb}" Recommends OUTPUT_VARIABLE recommends)
+expect("the package does not recommend libfile-mimeinfo-perl: ${recommends}" recommends MATCHES
+       "(^|, )libfile-mimeinfo-perl( |,|\n)")
+
 # No error and no warning; the informational tags are in docs/packaging.md.
 execute_process(COMMAND lintian --fail-on error,warning "${deb}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <new>
+#include <utility>
 
 namespace kalvor {
 namespace {
@@ -118,6 +119,7 @@ void QtImportRunner::finish(bool throughBarrier) {
     done_ = nullptr;
     if (throughBarrier) barrier_([&] { done(std::move(*file)); });
     else done(std::move(*file));
+    if (std::exchange(closeWhenDone_, false)) QMetaObject::invokeMethod(window_, &QWidget::close, Qt::QueuedConnection);
 }
 
 void QtImportRunner::showDialog() {
@@ -150,9 +152,16 @@ void QtImportRunner::showProgress() {
 
 bool QtImportRunner::eventFilter(QObject* watched, QEvent* event) {
     // While the file is read, the window waits: the user's input to it is dropped (the
-    // dialog's own goes through), and closing it is refused.
+    // dialog's own goes through). Closing it cancels the reading, and the window
+    // closes once the reading has stopped.
     if (isUserInput(event->type()) && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == window_) {
-        if (event->type() == QEvent::Close) event->ignore();
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            if (watched == window_ && watch_) {
+                closeWhenDone_ = true;
+                watch_->cancelled = true;
+            }
+        }
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -3,7 +3,8 @@
 // large file is read. A file read within a moment is applied as if read at once;
 // after about half a second a progress dialog shows the file's name, how far the
 // reading is and "Abbrechen", which stops the reading and leaves the window as a
-// refused import does. The window takes no input of the user meanwhile.
+// refused import does. The window takes no input of the user meanwhile; closing it
+// cancels the reading and closes it when the reading has stopped.
 
 #include <QObject>
 
@@ -71,6 +72,7 @@ private:
     QTimer* dialogTimer_;
     QTimer* progressTimer_;
     QProgressDialog* dialog_ = nullptr;
+    bool closeWhenDone_ = false;  // the window was closed during the reading
 };
 
 }  // namespace kalvor

@@ -14,10 +14,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <set>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -391,6 +393,31 @@ TEST(ReportMemory, OneJobRunsOnTheCallersThread) {
             ran.insert(pool.take().second);
         }
         EXPECT_EQ(ran.contains(std::this_thread::get_id()), jobs == 1) << jobs << " jobs";
+    }
+}
+
+// A thread the system will not start: the pool works with those it has, or on the
+// caller's thread, and goes without waiting for the ones that never came.
+TEST(ReportMemory, APoolWorksWithTheThreadsItGets) {
+    for (const std::size_t granted : {0u, 1u, 3u}) {
+        std::size_t started = 0;
+        const auto start = [&](std::function<void()> serve) {
+            if (started == granted)
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            ++started;
+            return std::jthread(std::move(serve));
+        };
+        std::set<std::thread::id> ran;
+        {
+            OrderedPool<int, std::thread::id> pool(
+                7, 4, [](const int&) { return std::this_thread::get_id(); }, start);
+            EXPECT_EQ(pool.threads(), granted == 1 ? 0u : granted);
+            for (int piece = 0; piece < 6; ++piece) {
+                pool.give(piece);
+                ran.insert(pool.take().second);
+            }
+        }
+        EXPECT_EQ(ran.contains(std::this_thread::get_id()), granted <= 1) << granted << " threads";
     }
 }
 

@@ -143,11 +143,17 @@ TEST_F(ImportWindow, TheCommandLinesFileToo) {
     const std::string path = dir.filePath(QStringLiteral("gross.txt")).toStdString();
     writeSparse(path, off_t{64} << 30);
     start();
+    const std::string prompt = program->form().controls().text.text;
     program->window().openFile(path);
+    EXPECT_TRUE(program->form().controls().Frame1.visible);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialogShown(); }, 5000));
     QTest::mouseClick(progress()->findChild<QPushButton*>(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !progress(); }, 5000));
     EXPECT_EQ(program->form().state().extern_, 0);
+    // The user never opened the panel: it is closed again, over the buttons no more.
+    EXPECT_FALSE(program->form().controls().Frame1.visible);
+    EXPECT_FALSE(find("Frame1")->isVisible());
+    EXPECT_EQ(program->form().controls().text.text, prompt);
 
     std::ofstream(dir.filePath(QStringLiteral("klein.txt")).toStdString()) << kHeader << "5\n17\n";
     program->window().openFile(dir.filePath(QStringLiteral("klein.txt")).toStdString());
@@ -186,4 +192,20 @@ TEST_F(ImportWindow, ADroppedFileOfAnyNameIsOpened) {
     EXPECT_EQ(count->text(), QStringLiteral("3"));
     EXPECT_EQ(program->form().state().extern_, 1);
     ::unlink((base + "/tisch\xFF.txt").c_str());  // a name QTemporaryDir cannot spell
+}
+
+// Closing the window while a file is read: the reading is cancelled and the window
+// closes, without a word.
+TEST_F(ImportWindow, ClosingTheWindowCancelsTheImportAndCloses) {
+    const std::string path = dir.filePath(QStringLiteral("gross.txt")).toStdString();
+    writeSparse(path, off_t{64} << 30);
+    start();
+    BoxAnswers answers{QMessageBox::Ok};
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&program->window()));
+    program->window().openFile(path);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogShown(); }, 5000));
+    program->window().close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !program->importing() && !program->window().isVisible(); }, 5000));
+    EXPECT_EQ(program->form().state().extern_, 0);
+    EXPECT_TRUE(answers.seen.empty());
 }
