@@ -64,9 +64,14 @@ std::vector<std::string> valueColumns(EvenChance chance) {
 }
 
 std::array<std::string, kValueLabels.size()> valueTexts(const WalkFigures& w) {
-    return {integerText(w.throws),   integerText(w.left),      integerText(w.right),
-            integerText(w.areaLeft), integerText(w.areaRight), integerText(magnitude(w.low)),
-            integerText(w.high),     integerText(w.touches),   integerText(w.position)};
+    // A label the run never wrote stays empty in the window: the count of a side
+    // without a throw of that side, the touches while there is none, and every figure
+    // of the position before a throw counted it.
+    const auto shown = [](bool written, auto n) { return written ? integerText(n) : std::string(); };
+    const bool counted = w.areaLeft + w.areaRight + w.touches > 0;
+    return {shown(w.throws > 0, w.throws),  shown(w.left > 0, w.left),        shown(w.right > 0, w.right),
+            shown(counted, w.areaLeft),     shown(counted, w.areaRight),      shown(counted, magnitude(w.low)),
+            shown(counted, w.high),         shown(w.touches > 0, w.touches), shown(counted, w.position)};
 }
 
 std::string probabilityText(double logP) {

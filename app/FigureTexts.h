@@ -30,7 +30,8 @@ inline constexpr std::array<std::string_view, kFairChanceCount> kProbabilityColu
     "P >+ Abweichung", "P >- Abweichung", "P Abweichung", "P 0-Linie", "P Akut bei",
 };
 
-// The nine values in the window's order, as the window writes whole numbers.
+// The nine values in the window's order, as the window writes whole numbers, and
+// empty where the window's label shows nothing after such a run.
 std::array<std::string, kValueLabels.size()> valueTexts(const WalkFigures& walk);
 
 // A probability given as its logarithm, with four significant digits in the

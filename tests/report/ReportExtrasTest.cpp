@@ -61,7 +61,12 @@ TEST_F(ReportExtras, TheWalkCountsAsTheWindowAndOtherChancesPlayAsRedAndBlack) {
     // 37 and numbers off the wheel on the zero line: the window counts a touch,
     // the walk no return.
     writeNumbers(dir / "rand.txt", "Rand", {37, 5, 99, 17, -4, 0, 12, 36, 37});
-    for (const fs::path& file : {kExamples / "hamburg_2026-11-27_tisch1.txt", dir / "rand.txt"}) {
+    // Labels the run never writes: only zeros, only throws without a side, only black.
+    writeNumbers(dir / "null.txt", "Null", {0, 0, 0});
+    writeNumbers(dir / "ohne.txt", "Ohne", {37, 0, 37});
+    writeNumbers(dir / "schwarz.txt", "Schwarz", {2, 4, 6, 0});
+    for (const fs::path& file : {kExamples / "hamburg_2026-11-27_tisch1.txt", dir / "rand.txt", dir / "null.txt",
+                                 dir / "ohne.txt", dir / "schwarz.txt"}) {
         const FileReport r = replayPermanence(file.string(), false);
         const auto counted = valueTexts(r.walk);
         EXPECT_EQ(std::vector<std::string>(counted.begin(), counted.end()),
@@ -116,6 +121,14 @@ TEST_F(ReportExtras, TheJoinedLineIsTheWindowsRunOfAllNumbersInOneFile) {
     ASSERT_EQ(single.size(), 20u);
     EXPECT_EQ(total[0], "Gesamt");
     for (size_t i = 4; i < 18; ++i) EXPECT_EQ(total[i], single[i]) << "column " << i;
+    // Where the file's line leaves a label empty, so does the joined line.
+    writeNumbers(dir / "schwarz.dat", "Schwarz", {2, 4, 0, 6});
+    const std::vector<std::string> black = csvLines(run({"--joined", (dir / "schwarz.dat").string()}));
+    ASSERT_EQ(black.size(), 3u);
+    const std::vector<std::string> file = plainFields(black[1]), sum = plainFields(black[2]);
+    EXPECT_EQ(file[5], "");   // Rot
+    EXPECT_EQ(file[11], "");  // 0-Linie berührt
+    EXPECT_EQ(std::vector(sum.begin() + 4, sum.begin() + 18), std::vector(file.begin() + 4, file.begin() + 18));
 
     // A summary or page that cannot be written is a failure, not a silent success.
     std::ostringstream out, err;
