@@ -39,19 +39,35 @@ std::string fourDigits(double value, long long shift) {
         }
     }
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    std::string text;
     if (exponent < -4 || exponent >= 4) {
-        std::string text = digits.substr(0, 1);
-        if (digits.size() > 1) text += "." + digits.substr(1);
-        text += exponent < 0 ? "e-" : "e+";
+        text.push_back(digits[0]);
+        if (digits.size() > 1) {
+            text.push_back('.');
+            text.append(digits, 1);
+        }
+        text.append(exponent < 0 ? "e-" : "e+");
         const unsigned long long magnitude =
             exponent < 0 ? 0ULL - static_cast<unsigned long long>(exponent) : static_cast<unsigned long long>(exponent);
-        if (magnitude < 10) text += '0';
-        return text + integerText(magnitude);
+        if (magnitude < 10) text.push_back('0');
+        text.append(integerText(magnitude));
+        return text;
     }
-    if (exponent < 0) return "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+    if (exponent < 0) {
+        text.append("0.");
+        text.append(static_cast<size_t>(-exponent - 1), '0');
+        text.append(digits);
+        return text;
+    }
     const size_t whole = static_cast<size_t>(exponent) + 1;
-    if (digits.size() <= whole) return digits + std::string(whole - digits.size(), '0');
-    return digits.substr(0, whole) + "." + digits.substr(whole);
+    text.append(digits, 0, std::min(whole, digits.size()));
+    if (digits.size() <= whole) {
+        text.append(whole - digits.size(), '0');
+    } else {
+        text.push_back('.');
+        text.append(digits, whole);
+    }
+    return text;
 }
 
 }  // namespace

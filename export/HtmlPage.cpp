@@ -32,10 +32,9 @@ std::string cell(std::string_view tag, std::string_view attributes, std::string_
     return out;
 }
 
-// A row of the table in three parts: up to the chart's cell, the attributes of
-// that cell, and the rest.
+// A row of the table without its chart's cell: what comes before it and after it.
 struct RowParts {
-    std::string before, chart, after;
+    std::string before, after;
 };
 
 RowParts tableRow(const std::vector<std::string>& fields) {
@@ -188,7 +187,9 @@ std::string joinedSection(const PageOverview& o) {
 
 std::string tableStart(const PageOverview& o) {
     static constexpr std::string_view kKinds[] = {" class=\"n\"", " class=\"t\"", " class=\"z\""};
-    std::string text = "<h2>Die Dateien</h2>\n<div class=\"breit\"><table id=\"dateien\">\n<thead><tr>";
+    // Wider than the window, the table widens the page, so that its head stays in
+    // view as the rows scroll by.
+    std::string text = "<h2>Die Dateien</h2>\n<table id=\"dateien\">\n<thead><tr>";
     for (size_t i = 0; i < o.columns.size(); ++i) {
         text += cell("th", " scope=\"col\"" + std::string(kKinds[static_cast<size_t>(o.columns[i].kind)]),
                      o.columns[i].caption);
@@ -203,7 +204,7 @@ std::string tableEnd(const PageOverview& o) {
         const RowParts total = tableRow(o.joined);
         text += "<tfoot>" + total.before + "<td></td>" + total.after + "</tfoot>\n";
     }
-    return text + "</table></div>\n<p class=\"klein\">Erstellt von kalvor1-report.</p>\n<script>\n" +
+    return text + "</table>\n<p class=\"klein\">Erstellt von kalvor1-report.</p>\n<script>\n" +
            std::string(kPageScript) + "</script>\n</body>\n</html>\n";
 }
 

@@ -68,7 +68,8 @@ TEST_F(Page, ShowsTheFilesTextsAsTheyReadAndLoadsNothing) {
                     randomNumbers(300, 1));
     writePermanence(dir / "tag1.txt", {"Spielbank", std::string(1024, 'W'), "Dienstag"}, randomNumbers(300, 2));
     writePermanence(dir / "tag2.txt", {"Spielbank", "Tisch 3", "Mittwoch"}, randomNumbers(300, 3));
-    std::ofstream(dir / "leer.txt") << "";  // refused
+    std::ofstream(dir / "leer.txt") << "";                                         // refused
+    writePermanence(dir / "null.txt", {"Spielbank", "Tisch 4", "Montag"}, {0, 0, 0});  // read, without a step
     fs::create_directories(dir / "out");
     const fs::path page = dir / "out" / "bericht.html";
     const std::string csv = run({"--html", page.string(), dir.string()}, kSomeRefused);
@@ -85,19 +86,22 @@ TEST_F(Page, ShowsTheFilesTextsAsTheyReadAndLoadsNothing) {
     // One count of files: the page's and the verdict's; the refused file named apart.
     EXPECT_NE(html.find("<p>4 Dateien ausgewertet"), std::string::npos);
     EXPECT_NE(html.find("zu wenige Dateien (4)"), std::string::npos);
-    EXPECT_NE(html.find("1 abgewiesene Datei: „" + (dir / "leer.txt").string() + "“"), std::string::npos);
+    EXPECT_NE(html.find("1 abgewiesene Datei: „" + (dir / "leer.txt").string() + "“; 1 Datei ohne einen Schritt auf "
+                        "Rot oder Schwarz: „" + (dir / "null.txt").string() + "“."),
+              std::string::npos);
     EXPECT_EQ(fs::status(page).permissions() & fs::perms::others_read, fs::perms::others_read);
 
     // Loaded in a window tall enough for every row: the pictures, the table's width
     // with the long header, and the rows after two clicks on "Anzahl akut" (sorted
-    // downwards: the file of five numbers last but the refused one, whose cell is empty).
+    // downwards: the files of 300, five and three numbers, the refused one's empty
+    // cell last).
     const fs::path copy = dir / "out" / "geklickt.html", netLog = dir / "net.json";
     std::ofstream(copy, std::ios::binary) << withScript(html, reporting(R"(
 var t=document.getElementById('dateien'),h=t.tHead.rows[0].cells;h[5].click();h[5].click();
 var imgs=document.querySelectorAll('img.diagramm'),ok=0;
 imgs.forEach(function(i){if(i.naturalWidth===203&&i.naturalHeight===401&&i.width===102)ok++;});
 var order=Array.prototype.filter.call(t.tBodies[0].rows,function(r){return !r.classList.contains('platz');})
-.map(function(r){var n=r.cells[0].textContent;return n.indexOf('onerror')>=0?'h':n.indexOf('leer')>=0?'l':'t';}).join('');
+.map(function(r){var n=r.cells[0].textContent;return n.indexOf('onerror')>=0?'h':n.indexOf('leer')>=0?'l':n.indexOf('null')>=0?'n':'t';}).join('');
 return ok+'/'+imgs.length+' '+order+' '+h[5].getAttribute('aria-sort')+' '+t.offsetWidth;)"));
     const std::string rendered =
         chromiumDom(copy, dir, "--window-size=1400,4000 --virtual-time-budget=5000 --log-net-log='" + netLog.string() + "'");
@@ -110,8 +114,8 @@ return ok+'/'+imgs.length+' '+order+' '+h[5].getAttribute('aria-sort')+' '+t.off
         return words;
     }();
     ASSERT_EQ(parts.size(), 4u) << *result;
-    EXPECT_EQ(parts[0], "4/4");
-    EXPECT_EQ(parts[1], "ttthl");
+    EXPECT_EQ(parts[0], "5/5");
+    EXPECT_EQ(parts[1], "ttthnl");
     EXPECT_EQ(parts[2], "descending");
     EXPECT_LT(std::stoi(parts[3]), 3000) << "the long header wraps";  // it widened the table to 11,354 px
     EXPECT_NE(rendered.find("<title>Kalvor 1 – Archivbericht</title>"), std::string::npos);
