@@ -63,7 +63,7 @@ function leave(row) {
 // the rows above and below them: an archive of ten thousands of files lays out,
 // sorts and scrolls as fast as one of a few.
 var order = [], heights = new Float64Array(count), offsets = new Float64Array(count + 1);
-var first = 0, last = -1, printing = false;
+var first = 0, last = -1, shown = [], printing = false;
 for (var i = 0; i < count; i++) order.push(i);
 function spacer() {
   var row = document.createElement('tr'), cell = document.createElement('td');
@@ -89,8 +89,11 @@ function render(always) {
   var top = -body.getBoundingClientRect().top, from = at(Math.max(0, top) - 400),
       to = Math.min(at(top + window.innerHeight + 400), from + 300);
   if (!always && from === first && to === last) return;
-  var fragment = document.createDocumentFragment(), p;
-  for (p = first; p <= last; p++) if (p < from || p > to) leave(rows[order[p]]);
+  var fragment = document.createDocumentFragment(), now = [], p;
+  for (p = from; p <= to; p++) now.push(order[p]);
+  var staying = new Set(now);
+  shown.forEach(function (r) { if (!staying.has(r)) leave(rows[r]); });
+  shown = now;
   fragment.appendChild(above);
   for (p = from; p <= to; p++) {
     var row = rows[order[p]];
@@ -121,6 +124,7 @@ function start() {
   body.textContent = '';
   body.appendChild(rows[0]);
   enter(rows[0]);
+  shown = [0];
   heights.fill(rows[0].offsetHeight);
   sum();
   render(true);
