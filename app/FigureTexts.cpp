@@ -85,9 +85,9 @@ std::array<std::string, kValueLabels.size()> valueTexts(const WalkFigures& w) {
     // of the position before a throw counted it.
     const auto shown = [](bool written, auto n) { return written ? integerText(n) : std::string(); };
     const bool counted = w.areaLeft + w.areaRight + w.touches > 0;
-    return {shown(w.throws > 0, w.throws),  shown(w.left > 0, w.left),        shown(w.right > 0, w.right),
-            shown(counted, w.areaLeft),     shown(counted, w.areaRight),      shown(counted, magnitude(w.low)),
-            shown(counted, w.high),         shown(w.touches > 0, w.touches), shown(counted, w.position)};
+    return {shown(w.throws > 0, w.throws), shown(w.left > 0, w.left),       shown(w.right > 0, w.right),
+            shown(counted, w.areaLeft),    shown(counted, w.areaRight),     shown(counted, magnitude(w.low)),
+            shown(counted, w.high),        shown(w.touches > 0, w.touches), shown(counted, w.position)};
 }
 
 std::string probabilityText(double logP) {

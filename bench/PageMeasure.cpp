@@ -41,12 +41,14 @@ int main(int argc, char** argv) {
     }
     const size_t plainBytes = kalvor::testing::plainTable(csv.str()).size();
     std::printf("%zu files of 300 numbers; report with --html %.1f s\n", files, reportSeconds);
-    std::printf("page %zu bytes (%.2f MB), plain table %zu bytes\n", html.size(), static_cast<double>(html.size()) / 1e6, plainBytes);
+    std::printf("page %zu bytes (%.2f MB), plain table %zu bytes\n", html.size(),
+                static_cast<double>(html.size()) / 1e6, plainBytes);
     std::printf("load event: page %.0f ms, plain table %.0f ms (medians of %d), ratio %.2f\n", figures->load,
                 figures->plainLoad, rounds, figures->ratio());
-    std::printf("sorting (ms, slowest of %d runs): P Abweichung %.0f, again %.0f, Datei %.0f, Kopfzeile 2 %.0f, "
-                "Anzahl akut %.0f\n",
-                rounds, figures->sorts.at(0), figures->sorts.at(1), figures->sorts.at(2), figures->sorts.at(3),
-                figures->sorts.at(4));
+    std::printf(
+        "sorting (ms, slowest of %d runs): P Abweichung %.0f, again %.0f, Datei %.0f, Kopfzeile 2 %.0f, "
+        "Anzahl akut %.0f\n",
+        rounds, figures->sorts.at(0), figures->sorts.at(1), figures->sorts.at(2), figures->sorts.at(3),
+        figures->sorts.at(4));
     return 0;
 }

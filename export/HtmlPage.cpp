@@ -61,8 +61,7 @@ std::size_t base64Size(std::size_t bytes) { return (bytes + 2) / 3 * 4; }
 // throws would take more room (a long file of many zeros).
 std::string chartData(const PageRow& row) {
     if (row.png.empty()) return {};
-    if (row.throws && row.drawn <= row.throws->size() &&
-        base64Size((row.drawn + 3) / 4) <= base64Size(row.png.size()))
+    if (row.throws && row.drawn <= row.throws->size() && base64Size((row.drawn + 3) / 4) <= base64Size(row.png.size()))
         return " data-n=\"" + integerText(row.drawn) + "\" data-w=\"" + packedThrows(*row.throws, row.drawn) + "\"";
     return " data-p=\"" + base64(row.png) + "\"";
 }
@@ -144,11 +143,11 @@ std::string introduction(const PageOverview& o, uint64_t rows, const HtmlPage::A
     if (noStep.count + refused.count > 0) {
         std::vector<std::string> parts;
         if (refused.count > 0)
-            parts.push_back(apartText(refused, integerText(refused.count) + " abgewiesene " +
-                                                   (refused.count == 1 ? "Datei" : "Dateien")));
+            parts.push_back(apartText(
+                refused, integerText(refused.count) + " abgewiesene " + (refused.count == 1 ? "Datei" : "Dateien")));
         if (noStep.count > 0)
-            parts.push_back(apartText(noStep, filesText(noStep.count) + " ohne einen Schritt auf " +
-                                                  htmlText(o.left) + " oder " + htmlText(o.right)));
+            parts.push_back(apartText(noStep, filesText(noStep.count) + " ohne einen Schritt auf " + htmlText(o.left) +
+                                                  " oder " + htmlText(o.right)));
         text += "<p class=\"abseits\">Nicht mitgezählt, aber mit ihrer Meldung in der Tabelle: ";
         for (size_t i = 0; i < parts.size(); ++i) text += (i ? "; " : "") + parts[i];
         text += ".</p>\n";
@@ -244,11 +243,10 @@ void HtmlPage::addRow(const PageRow& row) {
 
 std::string HtmlPage::write(const PageOverview& o, const OutputGuard& guard) {
     if (!rows_.rewind()) return rows_.failure();
-    std::sort(pictures_.begin(), pictures_.end(),
-              [](const Picture& a, const Picture& b) { return a.row < b.row; });
+    std::sort(pictures_.begin(), pictures_.end(), [](const Picture& a, const Picture& b) { return a.row < b.row; });
     OutputFile out(path_, guard);
-    out.write(pageHead(o) + introduction(o, count_, noStep_, refused_) + "<div class=\"bilder\">" +
-              archiveSection(o) + joinedSection(o) + "</div>\n" + tableStart(o));
+    out.write(pageHead(o) + introduction(o, count_, noStep_, refused_) + "<div class=\"bilder\">" + archiveSection(o) +
+              joinedSection(o) + "</div>\n" + tableStart(o));
     StagedParts staged(rows_);
     std::string before, chart, after, row;
     auto next = pictures_.begin();

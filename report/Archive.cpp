@@ -26,7 +26,7 @@ void ArchiveExtras::add(const std::vector<std::string>& fields, FileReport& repo
     if (page_) {
         PageRow row;
         row.fields = fields;
-        row.standing = report.refused()              ? FileStanding::Refused
+        row.standing = report.refused()           ? FileStanding::Refused
                        : report.walk.steps() == 0 ? FileStanding::NoStep
                                                   : FileStanding::Counted;
         row.png = report.chartPng;
@@ -73,12 +73,13 @@ bool ArchiveExtras::finish(const std::vector<std::string>& columns, const Output
     }
     if (page_) {
         PageOverview overview;
-        // The file's name, the header lines, the figures, and at the end the note and
+        // The file's name, the three header lines, the figures, and last the note and
         // the chart's path.
-        for (size_t i = 0; i < columns.size(); ++i)
-            overview.columns.push_back({columns[i], i == 0                    ? ColumnKind::Name
-                                                    : i <= 3 || i + 2 >= columns.size() ? ColumnKind::Text
-                                                                                     : ColumnKind::Number});
+        const auto kind = [&](size_t i) {
+            if (i == 0) return ColumnKind::Name;
+            return i <= 3 || i + 2 >= columns.size() ? ColumnKind::Text : ColumnKind::Number;
+        };
+        for (size_t i = 0; i < columns.size(); ++i) overview.columns.push_back({columns[i], kind(i)});
         overview.rankName = kProbabilityColumns[kDeviationChance];
         overview.left = leftName(options_.chance);
         overview.right = rightName(options_.chance);

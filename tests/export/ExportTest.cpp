@@ -46,8 +46,8 @@ TEST(Export, NothingInvisibleReordersOrHidesText) {
     // soft hyphen, a byte order mark, a tag letter, a variation selector, an isolate.
     const std::string hidden = "abc\u202Etxt.exe\u200Bx\u00ADy\uFEFFz\U000E0041!\uFE0F\u2067.";
     const std::string fffd = "\xEF\xBF\xBD";
-    EXPECT_EQ(csvText(hidden), "abc" + fffd + "txt.exe" + fffd + "x" + fffd + "y" + fffd + "z" + fffd + "!" + fffd +
-                                   fffd + ".");
+    EXPECT_EQ(csvText(hidden),
+              "abc" + fffd + "txt.exe" + fffd + "x" + fffd + "y" + fffd + "z" + fffd + "!" + fffd + fffd + ".");
     EXPECT_EQ(htmlText(hidden), "abc txt.exe x y z !  .");
     // Line and paragraph separators end a line as a line feed does.
     EXPECT_EQ(csvText("a\u2028b\u2029c"), "a b c");

@@ -51,8 +51,8 @@ protected:
 
 // Sets data-ergebnis on the body once everything loaded: what the script returns.
 std::string reporting(const std::string& body) {
-    return "window.addEventListener('load',function(){document.body.setAttribute('data-ergebnis',(function(){" +
-           body + "})());});";
+    return "window.addEventListener('load',function(){document.body.setAttribute('data-ergebnis',(function(){" + body +
+           "})());});";
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ TEST_F(Page, ShowsTheFilesTextsAsTheyReadAndLoadsNothing) {
                     randomNumbers(300, 1));
     writePermanence(dir / "tag1.txt", {"Spielbank", std::string(1024, 'W'), "Dienstag"}, randomNumbers(300, 2));
     writePermanence(dir / "tag2.txt", {"Spielbank", "Tisch 3", "Mittwoch"}, randomNumbers(300, 3));
-    std::ofstream(dir / "leer.txt") << "";                                         // refused
+    std::ofstream(dir / "leer.txt") << "";                                             // refused
     writePermanence(dir / "null.txt", {"Spielbank", "Tisch 4", "Montag"}, {0, 0, 0});  // read, without a step
     fs::create_directories(dir / "out");
     const fs::path page = dir / "out" / "bericht.html";
@@ -86,8 +86,10 @@ TEST_F(Page, ShowsTheFilesTextsAsTheyReadAndLoadsNothing) {
     // One count of files: the page's and the verdict's; the refused file named apart.
     EXPECT_NE(html.find("<p>4 Dateien ausgewertet"), std::string::npos);
     EXPECT_NE(html.find("zu wenige Dateien (4)"), std::string::npos);
-    EXPECT_NE(html.find("1 abgewiesene Datei: „" + (dir / "leer.txt").string() + "“; 1 Datei ohne einen Schritt auf "
-                        "Rot oder Schwarz: „" + (dir / "null.txt").string() + "“."),
+    EXPECT_NE(html.find("1 abgewiesene Datei: „" + (dir / "leer.txt").string() +
+                        "“; 1 Datei ohne einen Schritt auf "
+                        "Rot oder Schwarz: „" +
+                        (dir / "null.txt").string() + "“."),
               std::string::npos);
     EXPECT_EQ(fs::status(page).permissions() & fs::perms::others_read, fs::perms::others_read);
 
@@ -103,8 +105,8 @@ imgs.forEach(function(i){if(i.naturalWidth===203&&i.naturalHeight===401&&i.width
 var order=Array.prototype.filter.call(t.tBodies[0].rows,function(r){return !r.classList.contains('platz');})
 .map(function(r){var n=r.cells[0].textContent;return n.indexOf('onerror')>=0?'h':n.indexOf('leer')>=0?'l':n.indexOf('null')>=0?'n':'t';}).join('');
 return ok+'/'+imgs.length+' '+order+' '+h[5].getAttribute('aria-sort')+' '+t.offsetWidth;)"));
-    const std::string rendered =
-        chromiumDom(copy, dir, "--window-size=1400,4000 --virtual-time-budget=5000 --log-net-log='" + netLog.string() + "'");
+    const std::string rendered = chromiumDom(
+        copy, dir, "--window-size=1400,4000 --virtual-time-budget=5000 --log-net-log='" + netLog.string() + "'");
     const std::optional<std::string> result = attribute(rendered, "data-ergebnis");
     ASSERT_TRUE(result) << rendered.substr(0, 2000);
     const std::vector<std::string> parts = [&] {
@@ -151,7 +153,8 @@ void writeDrawnArchive(const fs::path& in) {
     std::vector<int> passes, edge(60, 1), mixed;
     for (int i = 0; i < 1000; ++i) passes.push_back(static_cast<int>(engine() % 37));
     for (int i = 0; i < 700; ++i) edge.push_back(static_cast<int>(engine() % 37));
-    for (int i = 0; i < 450; ++i) mixed.push_back(i % 5 == 0 ? 0 : i % 7 == 0 ? 37 : i % 11 == 0 ? 99 : static_cast<int>(engine() % 37));
+    for (int i = 0; i < 450; ++i)
+        mixed.push_back(i % 5 == 0 ? 0 : i % 7 == 0 ? 37 : i % 11 == 0 ? 99 : static_cast<int>(engine() % 37));
     write("a_durchgaenge.txt", passes);
     write("b_rand.txt", edge);
     write("c_gemischt.txt", mixed);
@@ -180,8 +183,8 @@ TEST_F(Page, DrawsEveryChartFromItsThrowsAsTheWindowDrewIt) {
     std::string pictures = "var PICTURES={";
     for (const fs::directory_entry& e : fs::directory_iterator(charts))
         if (e.path().filename().string()[0] != 'z')
-            pictures += "'" + e.path().filename().string() + "':'data:image/png;base64," + base64(fileText(e.path())) +
-                        "',";
+            pictures +=
+                "'" + e.path().filename().string() + "':'data:image/png;base64," + base64(fileText(e.path())) + "',";
     pictures += "};\n";
     const std::string comparing = pictures + R"(
 window.addEventListener('load',function(){
@@ -247,7 +250,8 @@ TEST_F(Page, PrintsEveryRowWithOrWithoutAScript) {
         std::string printed = fileText(text);
         std::erase(printed, '\n');
         for (const std::string name : {"a_durchgaenge.txt", "c_gemischt.txt", "z1000.txt", "z1100.txt"})
-            EXPECT_NE(printed.find(name), std::string::npos) << name << " in " << shown << "\n" << fileText(text).substr(0, 30000);
+            EXPECT_NE(printed.find(name), std::string::npos) << name << " in " << shown << "\n"
+                                                             << fileText(text).substr(0, 30000);
     }
 }
 
@@ -275,8 +279,8 @@ TEST_F(Page, ADecadeOfTablesIsSmallAndOpensAsAPlainTableDoes) {
     // One round: bench/page_measure takes more.
     const std::optional<PageFigures> figures = measurePage(html, csv, dir, 1);
     ASSERT_TRUE(figures);
-    std::cout << "Ladeereignis: " << figures->load << " ms, einfache Tabelle " << figures->plainLoad << " ms, Verhältnis "
-              << figures->ratio() << "\nSortieren (ms je Klick):";
+    std::cout << "Ladeereignis: " << figures->load << " ms, einfache Tabelle " << figures->plainLoad
+              << " ms, Verhältnis " << figures->ratio() << "\nSortieren (ms je Klick):";
     for (const double ms : figures->sorts) std::cout << ' ' << ms;
     std::cout << '\n';
     EXPECT_EQ(figures->sorts.size(), 5u);

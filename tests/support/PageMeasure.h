@@ -109,12 +109,14 @@ inline std::string escaped(std::string_view text) {
 // The CSV's rows as a plain HTML table: no picture, no style, no script.
 inline std::string plainTable(const std::string& csv) {
     const auto rows = csvRows(csv);
-    std::string html = "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"utf-8\"><title>Tabelle</title></head>"
-                       "<body><table><thead><tr>";
+    std::string html =
+        "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"utf-8\"><title>Tabelle</title></head>"
+        "<body><table><thead><tr>";
     for (size_t r = 0; r < rows.size(); ++r) {
         if (r == 1) html += "</tr></thead><tbody>\n<tr>";
         else if (r > 1) html += "<tr>";
-        for (const std::string& field : rows[r]) html += (r == 0 ? "<th>" : "<td>") + escaped(field) + (r == 0 ? "</th>" : "</td>");
+        for (const std::string& field : rows[r])
+            html += (r == 0 ? "<th>" : "<td>") + escaped(field) + (r == 0 ? "</th>" : "</td>");
         if (r > 0) html += "</tr>\n";
     }
     return html + "</tbody></table></body></html>\n";
@@ -134,7 +136,7 @@ var t0=performance.now();h.click();b.offsetHeight;times.push((performance.now()-
 b.setAttribute('data-sortieren',times.join(' '));});)";
 
 struct PageTimes {
-    double load = 0;           // ms from the start of navigation to the load event
+    double load = 0;            // ms from the start of navigation to the load event
     std::vector<double> sorts;  // ms per click of kMeasuring
 };
 
