@@ -1,5 +1,6 @@
 #include "app/FigureTexts.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -14,6 +15,61 @@ namespace {
 
 uint64_t magnitude(int64_t n) { return n < 0 ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n); }
 
+// value * 10^shift with four significant digits in the shortest form, as "%.4g"
+// writes it. Rounded half up from the value taken to twelve digits, which is about
+// what the logarithms keep: an exact half that a walk's probability can be (7/32 =
+// 0.21875, 25/32 = 0.78125) is exact at twelve digits and so rounds up whatever the
+// last bits of its double, never half up here and half down there.
+std::string fourDigits(double value, long long shift) {
+    char buf[64];
+    const char* const end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 11).ptr;
+    const char* e = std::find(static_cast<const char*>(buf), end, 'e');
+    long long exponent = 0;
+    std::from_chars(e[1] == '+' ? e + 2 : e + 1, end, exponent);
+    exponent += shift;
+    std::string digits{buf[0], buf[2], buf[3], buf[4]};
+    if (buf[5] >= '5') {
+        size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+        if (i == 0) {
+            digits = "1000";
+            ++exponent;
+        } else {
+            ++digits[i - 1];
+        }
+    }
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    std::string text;
+    if (exponent < -4 || exponent >= 4) {
+        text.push_back(digits[0]);
+        if (digits.size() > 1) {
+            text.push_back('.');
+            text.append(digits, 1);
+        }
+        text.append(exponent < 0 ? "e-" : "e+");
+        const unsigned long long magnitude =
+            exponent < 0 ? 0ULL - static_cast<unsigned long long>(exponent) : static_cast<unsigned long long>(exponent);
+        if (magnitude < 10) text.push_back('0');
+        text.append(integerText(magnitude));
+        return text;
+    }
+    if (exponent < 0) {
+        text.append("0.");
+        text.append(static_cast<size_t>(-exponent - 1), '0');
+        text.append(digits);
+        return text;
+    }
+    const size_t whole = static_cast<size_t>(exponent) + 1;
+    text.append(digits, 0, std::min(whole, digits.size()));
+    if (digits.size() <= whole) {
+        text.append(whole - digits.size(), '0');
+    } else {
+        text.push_back('.');
+        text.append(digits, whole);
+    }
+    return text;
+}
+
 }  // namespace
 
 std::vector<std::string> valueColumns(EvenChance chance) {
@@ -24,37 +80,24 @@ std::vector<std::string> valueColumns(EvenChance chance) {
 }
 
 std::array<std::string, kValueLabels.size()> valueTexts(const WalkFigures& w) {
-    return {integerText(w.throws),   integerText(w.left),      integerText(w.right),
-            integerText(w.areaLeft), integerText(w.areaRight), integerText(magnitude(w.low)),
-            integerText(w.high),     integerText(w.touches),   integerText(w.position)};
+    // A label the run never wrote stays empty in the window: the count of a side
+    // without a throw of that side, the touches while there is none, and every figure
+    // of the position before a throw counted it.
+    const auto shown = [](bool written, auto n) { return written ? integerText(n) : std::string(); };
+    const bool counted = w.areaLeft + w.areaRight + w.touches > 0;
+    return {shown(w.throws > 0, w.throws), shown(w.left > 0, w.left),       shown(w.right > 0, w.right),
+            shown(counted, w.areaLeft),    shown(counted, w.areaRight),     shown(counted, magnitude(w.low)),
+            shown(counted, w.high),        shown(w.touches > 0, w.touches), shown(counted, w.position)};
 }
 
 std::string probabilityText(double logP) {
-    char buf[64];
     if (std::isnan(logP)) return {};
     if (logP == -std::numeric_limits<double>::infinity()) return "0";
-    if (logP > -690) {  // e^-690 is about 1e-300, well inside the doubles
-        const auto end = std::to_chars(buf, buf + sizeof buf, std::exp(logP), std::chars_format::general, 4).ptr;
-        return std::string(buf, end);
-    }
+    if (logP > -690) return fourDigits(std::exp(logP), 0);  // e^-690 is about 1e-300, well inside the doubles
     // Below the doubles: mantissa and exponent from the decimal logarithm.
     const double decimal = logP / std::numbers::ln10;
-    auto exponent = static_cast<long long>(std::floor(decimal));
-    double mantissa = std::pow(10.0, decimal - static_cast<double>(exponent));
-    std::string digits(buf, std::to_chars(buf, buf + sizeof buf, mantissa, std::chars_format::fixed, 3).ptr);
-    if (digits.starts_with("10")) {
-        ++exponent;
-        mantissa /= 10;
-        digits.assign(buf, std::to_chars(buf, buf + sizeof buf, mantissa, std::chars_format::fixed, 3).ptr);
-    }
-    while (digits.ends_with('0')) digits.pop_back();
-    if (digits.ends_with('.')) digits.pop_back();
-    digits += exponent < 0 ? "e-" : "e+";
-    const unsigned long long magnitude =
-        exponent < 0 ? 0ULL - static_cast<unsigned long long>(exponent) : static_cast<unsigned long long>(exponent);
-    if (magnitude < 10) digits += '0';
-    digits += integerText(magnitude);
-    return digits;
+    const auto exponent = static_cast<long long>(std::floor(decimal));
+    return fourDigits(std::pow(10.0, decimal - static_cast<double>(exponent)), exponent);
 }
 
 std::array<std::string, kFairChanceCount> probabilityTexts(const WalkFigures& walk) {

@@ -30,11 +30,13 @@ inline constexpr std::array<std::string_view, kFairChanceCount> kProbabilityColu
     "P >+ Abweichung", "P >- Abweichung", "P Abweichung", "P 0-Linie", "P Akut bei",
 };
 
-// The nine values in the window's order, as the window writes whole numbers.
+// The nine values in the window's order, as the window writes whole numbers, and
+// empty where the window's label shows nothing after such a run.
 std::array<std::string, kValueLabels.size()> valueTexts(const WalkFigures& walk);
 
 // A probability given as its logarithm, with four significant digits in the
-// shortest form: "0.03125", "1.2e-07", "1", "3.5e-1234". No locale is read.
+// shortest form: "0.03125", "1.2e-07", "1", "3.5e-1234"; an exact half rounds up
+// ("0.2188" for 7/32, "0.7813" for 25/32). No locale is read.
 std::string probabilityText(double logP);
 
 // The five probabilities of the walk as probabilityText writes them; all empty for

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
 
 namespace kalvor {
 
@@ -42,6 +43,32 @@ std::size_t fittingBytes(std::string_view text, std::size_t at, std::size_t leng
         if (c < range.low || c > range.high) break;
     }
     return fit;
+}
+
+// Characters that show nothing yet change what is shown: the bidirectional
+// controls, which reorder the text around them ("abc" U+202E "txt.exe" shows as
+// "abcexe.txt"), and the other invisible ones (Unicode's default-ignorable code
+// points, and the interlinear annotation marks), with which two names that look
+// the same can differ or a text can carry what nobody sees.
+struct Range {
+    uint32_t first, last;
+};
+constexpr Range kInvisible[] = {
+    {0x00AD, 0x00AD}, {0x034F, 0x034F}, {0x061C, 0x061C},   {0x115F, 0x1160},   {0x17B4, 0x17B5},   {0x180B, 0x180F},
+    {0x200B, 0x200F}, {0x202A, 0x202E}, {0x2060, 0x206F},   {0x3164, 0x3164},   {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},
+    {0xFFA0, 0xFFA0}, {0xFFF0, 0xFFFB}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF},
+};
+
+bool isInvisible(uint32_t cp) {
+    return std::any_of(std::begin(kInvisible), std::end(kInvisible),
+                       [cp](const Range& r) { return cp >= r.first && cp <= r.last; });
+}
+
+// The code point of a valid character of two to four bytes.
+uint32_t codePoint(std::string_view text, std::size_t at, std::size_t length) {
+    uint32_t cp = static_cast<unsigned char>(text[at]) & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) cp = cp << 6 | (static_cast<unsigned char>(text[at + k]) & 0x3F);
+    return cp;
 }
 
 }  // namespace
@@ -113,10 +140,11 @@ std::string cleanText(std::string_view bytes, CleanRules rules) {
             continue;
         }
         const std::size_t valid = validCharacterLength(bytes, i);
-        // C2 80 to C2 9F are the C1 controls.
-        if (valid == 2 && b == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0) out.append(rules.control);
-        else if (valid != 0) out.append(bytes.substr(i, valid));
-        else out.append(kReplacementCharacter);
+        const uint32_t cp = valid != 0 ? codePoint(bytes, i, valid) : 0;
+        if (valid == 0) out.append(kReplacementCharacter);
+        else if (cp == 0x2028 || cp == 0x2029) out.append(rules.lineBreak);  // line and paragraph separator
+        else if (cp < 0xA0 || isInvisible(cp)) out.append(rules.control);    // cp < 0xA0: a C1 control
+        else out.append(bytes.substr(i, valid));
         i += valid != 0 ? valid : characterLength(bytes, i);
     }
     return out;

@@ -26,10 +26,13 @@ constexpr std::size_t sequenceLength(char lead) {
 std::size_t characterLength(std::string_view text, std::size_t at);
 
 // How text read from files is made safe for another program to show: a tab or a
-// line break (CR LF, CR or LF) becomes `lineBreak`, any other control character
-// (U+0000-U+001F, U+007F-U+009F) becomes `control`, and each byte run that starts
-// no valid character (as characterLength spans it) becomes U+FFFD. The result is
-// valid UTF-8 on one line.
+// line break (CR LF, CR or LF, U+2028, U+2029) becomes `lineBreak`, any other
+// control character (U+0000-U+001F, U+007F-U+009F) and every character that shows
+// nothing but may change what is shown (the bidirectional controls such as U+202E,
+// zero-width characters, the soft hyphen, variation selectors, tags: Unicode's
+// default-ignorable code points, and U+FFF9-U+FFFB) becomes `control`, and each
+// byte run that starts no valid character (as characterLength spans it) becomes
+// U+FFFD. The result is valid UTF-8 on one line that reads in the order it is stored.
 struct CleanRules {
     std::string_view lineBreak;
     std::string_view control;

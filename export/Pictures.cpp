@@ -28,6 +28,24 @@ std::string text(double x, double y, std::string_view anchor, std::string_view c
                    htmlText(content));
 }
 
+// About how wide a label of the pictures' 11-pixel font is: its digits are 7
+// pixels wide, a minus sign 9.
+double labelWidth(std::string_view label) {
+    double width = 0;
+    for (size_t i = 0; i < label.size(); ++i)
+        if (!isContinuationByte(label[i])) width += label[i] == '\xE2' ? 9.5 : 7.2;
+    return width;
+}
+
+// A step of 1, 2 or 5 times a power of ten, so that `span` holds at most `most` of them.
+uint64_t niceStep(double span, double most) {
+    const double least = std::max(span / most, 1.0);
+    const double power = std::pow(10.0, std::floor(std::log10(least)));
+    for (const double factor : {1.0, 2.0, 5.0})
+        if (factor * power >= least) return static_cast<uint64_t>(std::llround(factor * power));
+    return static_cast<uint64_t>(std::llround(10 * power));
+}
+
 }  // namespace
 
 std::string summarySvg(const std::vector<ArchiveSummary::Line>& lines) {
@@ -99,18 +117,45 @@ std::string summarySvg(const std::vector<ArchiveSummary::Line>& lines) {
 std::string joinedSvg(const std::vector<WalkTrace::Row>& rows, uint64_t steps, std::string_view leftSide,
                       std::string_view rightSide) {
     if (rows.empty() || steps == 0) return "<p>Die Dateien haben zusammen keinen Schritt.</p>\n";
-    constexpr double W = 640, H = 440, left = 40, right = 40, top = 14, bottom = 40;
     const double m = static_cast<double>(steps);
     double reach = 3.3 * std::sqrt(m);
     for (const auto& r : rows) reach = std::max({reach, static_cast<double>(-r.low), static_cast<double>(r.high)});
+    // The margins take the room the labels need: the steps' at the left, half the
+    // deviation's at either end of its scale.
+    const std::string foot = integerText(steps);
+    const double widest = labelWidth("−" + integerText(static_cast<uint64_t>(reach)));
+    constexpr double W = 640, H = 460, top = 34, bottom = 46;
+    const double left = std::max(12 + labelWidth(foot), widest / 2 + 4), right = std::max(16.0, widest / 2 + 4);
     const double centre = left + (W - left - right) / 2, half = (W - left - right) / 2;
     auto x = [&](double position) { return centre + half * position / reach; };
     auto y = [&](double k) { return top + (H - top - bottom) * k / m; };
-    std::string drawing = element("line", {{"x1", coordinate(centre)},
-                                           {"x2", coordinate(centre)},
-                                           {"y1", coordinate(top)},
-                                           {"y2", coordinate(H - bottom)},
-                                           {"stroke", "#888"}});
+    std::string drawing;
+
+    // The scale of the steps, and the total at the foot of the axis.
+    const uint64_t stepTick = niceStep(m, 8);
+    for (uint64_t k = 0; static_cast<double>(k) < m; k += stepTick) {
+        if (y(m) - y(static_cast<double>(k)) < 14) break;  // the total's label stands there
+        drawing += text(left - 6, y(static_cast<double>(k)) + 4, "end", integerText(k));
+    }
+    drawing += text(left - 6, y(m) + 4, "end", foot);
+
+    // The scale of the deviation: lines and labels at round positions, as many as fit.
+    const uint64_t positionTick = niceStep(reach, std::max(1.0, std::floor(half / (widest + 16))));
+    for (uint64_t p = 0; static_cast<double>(p) <= reach; p += positionTick) {
+        for (int sign : {-1, 1}) {
+            if (p == 0 && sign < 0) continue;
+            const double at = x(sign * static_cast<double>(p));
+            drawing += element("line", {{"x1", coordinate(at)},
+                                        {"x2", coordinate(at)},
+                                        {"y1", coordinate(top)},
+                                        {"y2", coordinate(H - bottom)},
+                                        {"stroke", p == 0 ? "#888" : "#e4e4e4"}});
+            drawing += text(at, H - bottom + 18, "middle", (p == 0 ? "" : sign < 0 ? "−" : "+") + integerText(p));
+        }
+    }
+
+    // The curves of one, two and three standard deviations, named in a legend
+    // above the drawing: at the foot they may stand too close to be labelled.
     const char* colours[] = {"#7fb37f", "#e0a040", "#c0392b"};
     for (int c = 1; c <= 3; ++c) {
         for (int sign : {-1, 1}) {
@@ -123,12 +168,21 @@ std::string joinedSvg(const std::vector<WalkTrace::Row>& rows, uint64_t steps, s
                 "polyline",
                 {{"fill", "none"}, {"stroke", colours[c - 1]}, {"stroke-dasharray", "4 3"}, {"points", points}});
         }
+        const double at = left + 110.0 * (c - 1);
+        drawing += element("line", {{"x1", coordinate(at)},
+                                    {"x2", coordinate(at + 24)},
+                                    {"y1", "14"},
+                                    {"y2", "14"},
+                                    {"stroke", colours[c - 1]},
+                                    {"stroke-width", "2"},
+                                    {"stroke-dasharray", "4 3"}});
         // Appended piece by piece: GCC 12 at -O3 warns wrongly about a literal + a string.
-        std::string root = integerText(c);
-        root += "√k";
-        drawing += text(x(c * std::sqrt(m)), H - bottom + 12, "middle", std::string("+").append(root));
-        drawing += text(x(-c * std::sqrt(m)), H - bottom + 12, "middle", std::string("−").append(root));
+        std::string label = "±";
+        label += integerText(c);
+        label += "√k";
+        drawing += text(at + 30, 18, "start", label);
     }
+
     // One stroke per row from its lowest to its highest position; at least a pixel wide.
     std::string path;
     uint64_t first = 0;
@@ -148,12 +202,10 @@ std::string joinedSvg(const std::vector<WalkTrace::Row>& rows, uint64_t steps, s
         "path", {{"stroke", "#1f3f6a"},
                  {"stroke-width", coordinate(std::max(1.0, (H - top - bottom) / static_cast<double>(rows.size())))},
                  {"d", path}});
-    drawing += text(left - 4, top + 4, "end", "0");
-    drawing += text(left - 4, H - bottom, "end", integerText(steps));
-    drawing += element("text", {{"x", coordinate(left + 4)}, {"y", coordinate(H - 4)}},
-                       htmlText("k: Schritte von oben nach unten; links " + std::string(leftSide) + ", rechts " +
-                                std::string(rightSide)));
-    return svgRoot("0 0 640 440", "640", "440", "gt",
+    drawing += text(left, H - 6, "start",
+                    "Lage in Einheiten, links " + std::string(leftSide) + ", rechts " + std::string(rightSide) +
+                        "; k: Schritte von oben nach unten");
+    return svgRoot("0 0 640 460", "640", "460", "gt",
                    "Alle Dateien als eine Serie: Lage je Zeile mit den Kurven ±1, ±2 und ±3 √k", drawing);
 }
 

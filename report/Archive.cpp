@@ -25,6 +25,19 @@ std::array<std::string, 5> ArchiveExtras::probabilities(const FileReport& report
 
 void ArchiveExtras::add(const std::vector<std::string>& fields, FileReport& report) {
     if (!report.refused() && report.walk.steps() > 0) summary_.add(report.walk.steps(), report.walk.deviation());
+    if (page_) {
+        PageRow row;
+        row.fields = fields;
+        row.standing = report.refused()           ? FileStanding::Refused
+                       : report.walk.steps() == 0 ? FileStanding::NoStep
+                                                  : FileStanding::Counted;
+        row.png = report.chartPng;
+        row.throws = &report.throws;
+        row.drawn = report.walk.throws;  // the throws played; the chart shows no others
+        if (row.standing == FileStanding::Counted)
+            row.rank = logAbsMaxAtLeast(report.walk.steps(), report.walk.deviation());
+        page_->addRow(row);
+    }
     if (keepThrows_) {
         // The position runs on from the file before.
         for (size_t i = 0; i < report.throws.size(); ++i) {
@@ -34,7 +47,6 @@ void ArchiveExtras::add(const std::vector<std::string>& fields, FileReport& repo
         }
         report.throws = {};
     }
-    if (page_) page_->addRow(fields, report.chartPng);
 }
 
 std::vector<std::string> ArchiveExtras::joinedLine() {
@@ -67,7 +79,14 @@ bool ArchiveExtras::finish(const std::vector<std::string>& columns, const Output
     }
     if (page_) {
         PageOverview overview;
-        overview.columns = columns;
+        // The file's name, the three header lines, the figures, and last the note and
+        // the chart's path.
+        const auto kind = [&](size_t i) {
+            if (i == 0) return ColumnKind::Name;
+            return i <= 3 || i + 2 >= columns.size() ? ColumnKind::Text : ColumnKind::Number;
+        };
+        for (size_t i = 0; i < columns.size(); ++i) overview.columns.push_back({columns[i], kind(i)});
+        overview.rankName = kProbabilityColumns[kDeviationChance];
         overview.left = leftName(options_.chance);
         overview.right = rightName(options_.chance);
         overview.summary = summary_.lines();

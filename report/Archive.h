@@ -38,7 +38,8 @@ public:
 
     // The five texts of a file's line; empty for a refused file or one without steps.
     std::array<std::string, 5> probabilities(const FileReport& report) const;
-    // A finished line: fields as the CSV writes them. Takes the report's throws.
+    // A finished line, its texts as read: the page cleans them its own way. Takes
+    // the report's throws.
     void add(const std::vector<std::string>& fields, FileReport& report);
     // The line "Gesamt", with --joined; the page shows it too.
     std::vector<std::string> joinedLine();

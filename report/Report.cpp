@@ -81,17 +81,21 @@ Line replay(const Target& target, const std::string& chartDirectory, const Chart
     return line;
 }
 
-// The text cells cleaned for spreadsheets and terminals; the values as they are.
-// The line goes on to the summary, the joined walk and the page.
+// The line goes on to the summary, the joined walk and the page with its texts as
+// read (the page cleans them its own way); in the CSV the text cells are cleaned
+// for spreadsheets and terminals and the values are as they are.
 bool writeLine(std::ostream& out, const Target& target, Line& line, ArchiveExtras& extras) {
-    std::vector<std::string> fields{csvText(target.shown)};
-    for (const std::string& h : line.report.header) fields.push_back(csvText(h));
+    std::vector<std::string> fields{target.shown};
+    fields.insert(fields.end(), line.report.header.begin(), line.report.header.end());
     fields.insert(fields.end(), line.report.values.begin(), line.report.values.end());
     const std::array<std::string, 5> chances = extras.probabilities(line.report);
     fields.insert(fields.end(), chances.begin(), chances.end());
-    fields.push_back(csvText(line.report.note));
-    fields.push_back(csvText(line.chart));
+    fields.push_back(line.report.note);
+    fields.push_back(line.chart);
     extras.add(fields, line.report);
+    // The texts: the name and the header lines first, the note and the chart's path last.
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (i <= line.report.header.size() || i + 2 >= fields.size()) fields[i] = csvText(fields[i]);
     std::string text;
     appendCsvLine(text, fields);
     write(out, text);

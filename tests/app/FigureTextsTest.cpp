@@ -20,6 +20,18 @@ TEST(FigureTexts, ProbabilitiesPrintShortWithAFullStop) {
     EXPECT_EQ(probabilityText(std::log(9.99996) - 1000 * std::log(10.0)), "1e-999");
     // 2^-300: a single path of 300 steps.
     EXPECT_EQ(probabilityText(-300 * std::log(2.0)), "4.909e-91");
+    // Exact halves at the fourth digit round up, whichever way their doubles lean;
+    // a hair below a half does not.
+    for (const auto& [exact, text] :
+         {std::pair{7.0 / 32, "0.2188"}, std::pair{25.0 / 32, "0.7813"}, std::pair{1.0 / 64, "0.01563"},
+          std::pair{3.0 / 64, "0.04688"}, std::pair{1.0 / 128, "0.007813"}, std::pair{0.99995, "1"}}) {
+        EXPECT_EQ(probabilityText(std::log(exact)), text) << exact;
+        EXPECT_EQ(probabilityText(std::nextafter(std::log(exact), 0.0)), text) << exact;
+        EXPECT_EQ(probabilityText(std::nextafter(std::log(exact), -1.0)), text) << exact;
+    }
+    EXPECT_EQ(probabilityText(std::log(0.218749999)), "0.2187");
+    EXPECT_EQ(probabilityText(std::log(1234.5)), "1235");
+    EXPECT_EQ(probabilityText(std::log(12345.0)), "1.235e+04");
 }
 
 TEST(FigureTexts, TheSummarySaysWhenItHasTooFewFilesAndNamesItsTest) {

@@ -41,6 +41,23 @@ TEST(Export, CsvAndPageCleanTheSameBytesByTheirOwnChoices) {
     EXPECT_EQ(base64("Ka"), "S2E=");
 }
 
+TEST(Export, NothingInvisibleReordersOrHidesText) {
+    // "abc" U+202E "txt.exe" would show as "abcexe.txt"; then a zero-width space, a
+    // soft hyphen, a byte order mark, a tag letter, a variation selector, an isolate.
+    const std::string hidden = "abc\u202Etxt.exe\u200Bx\u00ADy\uFEFFz\U000E0041!\uFE0F\u2067.";
+    const std::string fffd = "\xEF\xBF\xBD";
+    EXPECT_EQ(csvText(hidden),
+              "abc" + fffd + "txt.exe" + fffd + "x" + fffd + "y" + fffd + "z" + fffd + "!" + fffd + fffd + ".");
+    EXPECT_EQ(htmlText(hidden), "abc txt.exe x y z !  .");
+    // Line and paragraph separators end a line as a line feed does.
+    EXPECT_EQ(csvText("a\u2028b\u2029c"), "a b c");
+    // What shows stays: umlauts, the euro sign, U+FFFD itself, a letter beyond the
+    // first plane, the no-break space and the characters just beside the ranges.
+    const std::string shown = "\u00E4\u00A0\u20AC\uFFFD\U0001F600\u00AC\u00AE\u200A\u2010\u2070\uFFFC\u3163";
+    EXPECT_EQ(csvText(shown), shown);
+    EXPECT_EQ(htmlText(shown), shown);
+}
+
 using OutputFiles = kalvor::testing::ScratchDirTest;
 
 TEST_F(OutputFiles, AFileIsThereWholeOrNotAtAllAndNeverOverWhatItMustNotReplace) {
