@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <limits>
 #include <numbers>
 
@@ -52,29 +51,52 @@ struct Stretch {
     double logScale = 0;
 };
 
-// Values below this share of a stretch's largest are dropped at its ends: what they
-// could add to any probability here lies far below the digits it is printed with.
-constexpr double kDropped = 1e-40;
+// Values below this share of a stretch's largest are dropped at its ends: together
+// they could change a probability here by less than 1e-16, and each is only ever
+// used as one minus it or through bounds that are checked.
+constexpr double kDropped = 1e-20;
+
+// Inclusion and exclusion serves while mu = cells P(X <= c) stays below this (its
+// terms then stay within about e^mu of their sum) and while its work is small.
+constexpr double kMostInclusions = 15;
+constexpr double kMostInclusionWork = 1e6;
 
 // The largest transform the number laws make; beyond it their figure is left open.
 constexpr std::size_t kLargestTransform = std::size_t{1} << 22;
 
-void fourier(std::vector<std::complex<double>>& a, const std::vector<std::complex<double>>& roots, bool inverse) {
-    const std::size_t n = a.size();
+// The discrete Fourier transform in place, radix 2, of n = re.size() points (a power
+// of two), with e^(-2 pi i k/n) for k < n/2 given; the inverse without the 1/n.
+void fourier(std::vector<double>& re, std::vector<double>& im, const std::vector<double>& cosines,
+             const std::vector<double>& sines, bool inverse) {
+    const std::size_t n = re.size();
     for (std::size_t i = 1, j = 0; i < n; ++i) {
         std::size_t bit = n >> 1;
         for (; j & bit; bit >>= 1) j ^= bit;
         j ^= bit;
-        if (i < j) std::swap(a[i], a[j]);
+        if (i < j) {
+            std::swap(re[i], re[j]);
+            std::swap(im[i], im[j]);
+        }
     }
+    std::vector<double> wr, wi;  // this level's roots, side by side
     for (std::size_t len = 2; len <= n; len <<= 1) {
-        const std::size_t step = n / len;
+        const std::size_t half = len / 2, step = n / len;
+        wr.resize(half);
+        wi.resize(half);
+        for (std::size_t k = 0; k < half; ++k) {
+            wr[k] = cosines[k * step];
+            wi[k] = inverse ? -sines[k * step] : sines[k * step];
+        }
         for (std::size_t i = 0; i < n; i += len) {
-            for (std::size_t k = 0; k < len / 2; ++k) {
-                const std::complex<double> w = inverse ? std::conj(roots[k * step]) : roots[k * step];
-                const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * w;
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
+            double* ar = re.data() + i;
+            double* ai = im.data() + i;
+            for (std::size_t k = 0; k < half; ++k) {
+                const double tr = ar[k + half] * wr[k] - ai[k + half] * wi[k];
+                const double ti = ar[k + half] * wi[k] + ai[k + half] * wr[k];
+                ar[k + half] = ar[k] - tr;
+                ai[k + half] = ai[k] - ti;
+                ar[k] += tr;
+                ai[k] += ti;
             }
         }
     }
@@ -91,34 +113,82 @@ bool combine(const Stretch& x, const Stretch& y, uint64_t lo, uint64_t hi, Stret
     if (lo > hi) return true;
     const std::size_t width = static_cast<std::size_t>(hi - lo + 1);
     std::vector<double> values(width, 0.0);
+    const bool square = &x == &y;
     const std::size_t shorter = std::min(x.values.size(), y.values.size());
     const std::size_t full = x.values.size() + y.values.size() - 1;
     std::size_t size = 1;
     while (size < full) size <<= 1;
+    // Sums taken one by one where that is cheaper than three transforms; the sums of
+    // the laws of a day's permanence are all of that kind.
     if (static_cast<double>(width) * static_cast<double>(shorter) <=
-        8.0 * static_cast<double>(size) * std::log2(static_cast<double>(size)) + 4096.0) {
+        64.0 * static_cast<double>(size) * std::log2(static_cast<double>(size))) {
+        // y backwards, so that each sum runs forwards over both; four partial sums
+        // keep the additions from waiting for each other.
+        const std::vector<double> back(y.values.rbegin(), y.values.rend());
+        const std::size_t ny = back.size();
         for (std::size_t s = 0; s < width; ++s) {
             const uint64_t sum = lo + s - first;  // index into the full convolution
-            const std::size_t from = sum >= y.values.size() - 1 ? static_cast<std::size_t>(sum - (y.values.size() - 1)) : 0;
+            const std::size_t from = sum >= ny - 1 ? static_cast<std::size_t>(sum - (ny - 1)) : 0;
             const std::size_t to = std::min<uint64_t>(sum, x.values.size() - 1);
-            double total = 0;
-            for (std::size_t i = from; i <= to; ++i) total += x.values[i] * y.values[static_cast<std::size_t>(sum - i)];
-            values[s] = total;
+            const double* a = x.values.data() + from;
+            const double* b = back.data() + (ny - 1 - static_cast<std::size_t>(sum - from));
+            std::size_t count = to - from + 1;
+            // A square has each pair twice: once is enough, and the middle term alone.
+            double middle = 0, twice = 1;
+            if (square) {
+                const std::size_t half = static_cast<std::size_t>(sum / 2);
+                count = half - from + (sum % 2);
+                if (sum % 2 == 0) middle = x.values[half] * x.values[half];
+                twice = 2;
+            }
+            double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
+            std::size_t i = 0;
+            for (; i + 4 <= count; i += 4) {
+                t0 += a[i] * b[i];
+                t1 += a[i + 1] * b[i + 1];
+                t2 += a[i + 2] * b[i + 2];
+                t3 += a[i + 3] * b[i + 3];
+            }
+            for (; i < count; ++i) t0 += a[i] * b[i];
+            values[s] = twice * ((t0 + t1) + (t2 + t3)) + middle;
         }
     } else {
         if (size > kLargestTransform) return false;
-        std::vector<std::complex<double>> roots(size / 2);
-        for (std::size_t k = 0; k < roots.size(); ++k)
-            roots[k] = std::polar(1.0, -2 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(size));
-        std::vector<std::complex<double>> a(size), b(size);
-        std::copy(x.values.begin(), x.values.end(), a.begin());
-        std::copy(y.values.begin(), y.values.end(), b.begin());
-        fourier(a, roots, false);
-        fourier(b, roots, false);
-        for (std::size_t k = 0; k < size; ++k) a[k] *= b[k];
-        fourier(a, roots, true);
+        std::vector<double> cosines(size / 2), sines(size / 2);
+        for (std::size_t k = 0; k < cosines.size(); ++k) {
+            const double angle = -2 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(size);
+            cosines[k] = std::cos(angle);
+            sines[k] = std::sin(angle);
+        }
+        // x in the real part, y in the imaginary one: one transform gives both, since
+        // X_k = (C_k + conj C_-k)/2 and Y_k = (C_k - conj C_-k)/2i.
+        std::vector<double> re(size, 0.0), im(size, 0.0);
+        std::copy(x.values.begin(), x.values.end(), re.begin());
+        if (!square) std::copy(y.values.begin(), y.values.end(), im.begin());
+        fourier(re, im, cosines, sines, false);
+        if (square) {
+            for (std::size_t k = 0; k < size; ++k) {
+                const double r = re[k], i = im[k];
+                re[k] = r * r - i * i;
+                im[k] = 2 * r * i;
+            }
+        } else {
+            std::vector<double> pr(size), pi(size);
+            for (std::size_t k = 0; k < size; ++k) {
+                const std::size_t m = (size - k) % size;
+                // (c + conj c_m)(c - conj c_m) / 4i
+                const double sr = re[k] + re[m], si = im[k] - im[m];
+                const double dr = re[k] - re[m], di = im[k] + im[m];
+                const double r = sr * dr - si * di, i = sr * di + si * dr;
+                pr[k] = i / 4;
+                pi[k] = -r / 4;
+            }
+            re.swap(pr);
+            im.swap(pi);
+        }
+        fourier(re, im, cosines, sines, true);
         for (std::size_t s = 0; s < width; ++s)
-            values[s] = std::max(0.0, a[static_cast<std::size_t>(lo + s - first)].real() / static_cast<double>(size));
+            values[s] = std::max(0.0, re[static_cast<std::size_t>(lo + s - first)] / static_cast<double>(size));
     }
     const double top = *std::max_element(values.begin(), values.end());
     if (!(top > 0)) return true;
@@ -171,6 +241,101 @@ double logBonferroni(uint64_t n, uint64_t c, unsigned cells, bool beyond) {
     const double lower = logS1 + std::log1p(-std::exp(logS2 - logS1));
     if (logS3 - lower > std::log(2e-10)) return std::numeric_limits<double>::quiet_NaN();
     return lower + std::log1p(0.5 * std::exp(logS3 - lower));
+}
+
+// ln n!, to the last digits of its size.
+double logFactorial(uint64_t n) {
+    if (n < 2) return 0;
+    const double x = static_cast<double>(n);
+    return (x + 0.5) * std::log(x) - x + 0.5 * std::log(2 * std::numbers::pi) + exactStirlingError(n);
+}
+
+// ln P(some count <= c) by inclusion and exclusion over the counts that are: the sum
+// over j of (-1)^(j+1) C(cells, j) Q_j, Q_j = P(j given counts all <= c). Given that
+// their sum is s, j counts are a fair multinomial of s, so Q_j = sum over s of
+// P(Bin(n, j/cells) = s) s!/j^s [y^s] e_c(y)^j, e_c the exponential series cut after
+// y^c; scaled by rho^s, [y^s] e_c(y)^j is a plain j-th convolution power of the terms
+// rho^x / x!, x <= c. The terms are at most C(cells, j) P(X <= c)^j (the counts are
+// negatively associated), so the sum is exact while mu = cells P(X <= c) is small,
+// and short where P(X <= c) is small: where the smallest count is far below the
+// others, as it is. NaN where it does not serve.
+double logFewCountsAtMost(uint64_t n, uint64_t c, unsigned cells) {
+    const double nan = std::numeric_limits<double>::quiet_NaN(), dc = cells;
+    const double one = std::exp(logBinomialAtMost(n, 1 / dc, c));
+    if (!(one > 0) || dc * one > kMostInclusions) return nan;
+    unsigned last = cells - 1;  // all cells at most c at once cannot be: c < n/cells
+    for (double bound = 1, j = 1; j < dc; ++j) {
+        bound *= (dc - j + 1) / j * one;
+        if (bound < 1e-18 * one) {
+            last = static_cast<unsigned>(j);
+            break;
+        }
+    }
+    // rho^x / x! from x = c down, relative to its value at c, which rises with x.
+    const double rho = static_cast<double>(n) / dc;
+    std::vector<double> down{1};
+    for (double v = 1, x = static_cast<double>(c); x > 0 && (v *= x / rho) >= kDropped; --x) down.push_back(v);
+    Stretch kernel;
+    kernel.logScale = static_cast<double>(c) * std::log(rho) - logFactorial(c);
+    kernel.offset = c + 1 - down.size();
+    kernel.values.assign(down.rbegin(), down.rend());
+    const std::vector<double>& e = kernel.values;
+    const double width = static_cast<double>(e.size());
+    if (static_cast<double>(last) * last * width * width > kMostInclusionWork) return nan;
+
+    Stretch h = kernel;
+    std::vector<double> next;
+    uint64_t fallen = 0;  // ln(n(n-1)...(n-s+1)/n^s) is kept for s = fallen
+    double logFalling = 0, sum = 0, choose = 1;
+    for (unsigned j = 1; j <= last; ++j) {
+        choose *= (dc - j + 1) / j;
+        if (j > 1) {
+            // h * e, cut at n throws, scaled to a largest of 1; the short kernel
+            // outside and the long h inside, where the loop vectorises.
+            if (h.offset + kernel.offset > n) break;
+            const size_t size = std::min<uint64_t>(h.values.size() + e.size() - 1, n - h.offset - kernel.offset + 1);
+            next.assign(size, 0.0);
+            for (size_t b = 0; b < e.size() && b < size; ++b) {
+                const double eb = e[b];
+                const size_t count = std::min(h.values.size(), size - b);
+                double* out = next.data() + b;
+                const double* in = h.values.data();
+                for (size_t a = 0; a < count; ++a) out[a] += in[a] * eb;
+            }
+            const double top = *std::max_element(next.begin(), next.end());
+            if (!(top > 0)) break;
+            // Trimmed at the bottom, where both h and the weights below fall away.
+            size_t begin = 0;
+            while (begin + 1 < next.size() && next[begin] < kDropped * top) ++begin;
+            h.offset += kernel.offset + begin;
+            h.values.assign(next.begin() + static_cast<std::ptrdiff_t>(begin), next.end());
+            const double scale = 1 / top;
+            for (double& v : h.values) v *= scale;
+            h.logScale += kernel.logScale + std::log(top);
+        }
+        // w(s) = P(Bin(n, j/cells) = s) s!/(j rho)^s = n(n-1)...(n-s+1)/n^s (1 - j/cells)^(n-s)
+        // along h, by the ratio of neighbours (n - s)/((cells - j) rho), rescaled
+        // before it leaves the doubles.
+        const uint64_t first = h.offset;
+        for (; fallen < first; ++fallen) logFalling += std::log1p(-static_cast<double>(fallen) / static_cast<double>(n));
+        double logBase = logFalling + static_cast<double>(n - first) * std::log1p(-(j / dc));
+        double w = 1, total = 0;
+        const double perRest = 1 / ((dc - j) * rho);
+        for (size_t i = 0; i < h.values.size(); ++i) {
+            total += h.values[i] * w;
+            const uint64_t s = first + i;
+            if (s >= n) break;
+            w *= static_cast<double>(n - s) * perRest;
+            if (w > 1e250) {
+                w *= 1e-250;
+                total *= 1e-250;
+                logBase += 250 * std::numbers::ln10;
+            }
+        }
+        if (total > 0) sum += (j % 2 == 1 ? choose : -choose) * std::exp(h.logScale + logBase + std::log(total));
+    }
+    if (!(sum > 0)) return nan;
+    return std::min(0.0, std::log(sum));
 }
 
 }  // namespace
@@ -247,18 +412,31 @@ double logRunAtLeast(uint64_t trials, uint64_t length, double q) {
     // where q^g r_N is far below one the correction cannot change a double.
     if (trials <= 2 * length || logFirst + std::log1p(slack) < std::log(1e-17))
         return std::min(0.0, logFirst + std::log1p(slack));
-    const long double first = std::exp(static_cast<long double>(logFirst)), fail = 1 - static_cast<long double>(q);
-    // The last g+1 values of r; the one g+1 back is overwritten by the new one.
-    std::vector<long double> ring(static_cast<std::size_t>(length) + 1, 0.0L);
+    const double first = std::exp(logFirst), fail = 1 - q;
+    // The last g+1 values of r; the one g+1 back is overwritten by the new one. A sum
+    // of more than a million terms is compensated (Kahan), so that it keeps its digits.
+    std::vector<double> ring(static_cast<std::size_t>(length) + 1, 0.0);
     std::size_t slot = static_cast<std::size_t>(length);
     ring[slot] = 1;
-    long double r = 1;
-    for (uint64_t j = length + 1; j <= trials; ++j) {
-        if (++slot == ring.size()) slot = 0;
-        r += fail * (1 - first * ring[slot]);
-        ring[slot] = r;
+    double r = 1;
+    if (trials < 1'000'000) {
+        for (uint64_t j = length + 1; j <= trials; ++j) {
+            if (++slot == ring.size()) slot = 0;
+            r += fail * (1 - first * ring[slot]);
+            ring[slot] = r;
+        }
+    } else {
+        double lost = 0;
+        for (uint64_t j = length + 1; j <= trials; ++j) {
+            if (++slot == ring.size()) slot = 0;
+            const double add = fail * (1 - first * ring[slot]) - lost;
+            const double sum = r + add;
+            lost = (sum - r) - add;
+            r = sum;
+            ring[slot] = r;
+        }
     }
-    return std::min(0.0, logFirst + static_cast<double>(std::log(r)));
+    return std::min(0.0, logFirst + std::log(r));
 }
 
 double logLongestAtLeast(uint64_t m, uint64_t length) {
@@ -357,6 +535,7 @@ double logMaxCountAtLeast(uint64_t n, uint64_t c, unsigned cells) {
 double logMinCountAtMost(uint64_t n, uint64_t c, unsigned cells) {
     if (c >= n / cells) return 0;  // some count is at most floor(n/cells)
     if (const double bounded = logBonferroni(n, c, cells, false); !std::isnan(bounded)) return bounded;
+    if (const double few = logFewCountsAtMost(n, c, cells); !std::isnan(few)) return few;
     return logOneMinusExp(logAllCountsWithin(n, c + 1, n, cells));
 }
 

@@ -8,25 +8,26 @@ namespace kalvor {
 void SideTally::play(ThrowKind kind) {
     const int move = moveOf(kind);
     if (move == 0) return;
+    // Without branches where the sides alternate at random: a branch on them would be
+    // mispredicted at every second step.
+    const bool right = move > 0;
     const int64_t before = position_;
     position_ += move;
-    const bool right = move > 0;
-    ++(right ? right_ : left_);
-    if (before + position_ > 0) ++time_;
-    if (steps() % 2 == 0) timeAtEven_ = time_;
-    if (position_ == 0) ++returns_;
-    if (steps() == 1 || right != lastRight_) {
-        if (run_ > 0 && run_ < shortSeries_.size()) ++shortSeries_[run_];
-        else if (run_ > 0) ++longSeries_[run_];
-        run_ = 1;
-        ++series_;
-        alternation_ = steps() == 1 ? 1 : alternation_ + 1;
-    } else {
-        ++run_;
-        alternation_ = 1;
-    }
-    uint64_t& longest = right ? longestRight_ : longestLeft_;
-    longest = std::max(longest, run_);
+    right_ += right;
+    left_ += !right;
+    time_ += before + position_ > 0;
+    ++steps_;
+    if (steps_ % 2 == 0) timeAtEven_ = time_;
+    returns_ += position_ == 0;
+    // A new series ends the one before (at the first step, none: its length 0 is not kept).
+    const bool change = right != lastRight_ || steps_ == 1;
+    if (run_ >= shortSeries_.size() && change) ++longSeries_[run_];
+    else shortSeries_[change ? run_ : 0] += change;
+    run_ = change ? 1 : run_ + 1;
+    series_ += change;
+    alternation_ = change ? alternation_ + 1 : 1;
+    longestRight_ = std::max(longestRight_, right ? run_ : 0);
+    longestLeft_ = std::max(longestLeft_, right ? 0 : run_);
     longestAlternation_ = std::max(longestAlternation_, alternation_);
     lastRight_ = right;
 }

@@ -18,7 +18,7 @@ class SideTally {
 public:
     void play(ThrowKind kind);
 
-    uint64_t steps() const { return left_ + right_; }
+    uint64_t steps() const { return steps_; }
     uint64_t left() const { return left_; }
     uint64_t right() const { return right_; }
     int64_t position() const { return position_; }  // S_m, right's side positive
@@ -35,7 +35,7 @@ public:
     std::map<uint64_t, uint64_t> seriesLengths() const;
 
 private:
-    uint64_t left_ = 0, right_ = 0, returns_ = 0, series_ = 0;
+    uint64_t steps_ = 0, left_ = 0, right_ = 0, returns_ = 0, series_ = 0;
     uint64_t longestLeft_ = 0, longestRight_ = 0, longestAlternation_ = 0;
     uint64_t run_ = 0, alternation_ = 0, time_ = 0, timeAtEven_ = 0;
     int64_t position_ = 0;
