@@ -26,6 +26,9 @@ constexpr std::string_view kHelp =
     "  --summary DATEI  das Archiv gegen einen fairen Kessel als CSV in DATEI\n"
     "  --joined       eine Zeile „Gesamt“: alle Dateien als eine Serie\n"
     "  --html DATEI   alles als eine HTML-Seite mit Diagrammen in DATEI\n"
+    "  --laws DATEI   je Datei die Gesetze des Zufalls (Serien, Intermittenzen,\n"
+    "                 Zeit auf einer Seite, die 37 Zahlen) mit ihren exakten\n"
+    "                 Wahrscheinlichkeiten als CSV in DATEI\n"
     "  -j N           N Dateien gleichzeitig auswerten, höchstens 256\n"
     "                 (Vorgabe: eine je Prozessorkern)\n"
     "  -h, --help     diese Hilfe zeigen\n"
@@ -35,14 +38,14 @@ constexpr std::string_view kHelp =
     "oder ein Diagramm nicht geschrieben werden konnte; 2 bei einem Aufruffehler;\n"
     "3, wenn die Ausgabe oder das Verzeichnis der Diagramme nicht geschrieben werden konnte.\n";
 
-enum OptionId { kHelpOption, kVersionOption, kChart, kJobs, kChance, kSummary, kJoined, kHtml };
+enum OptionId { kHelpOption, kVersionOption, kChart, kJobs, kChance, kSummary, kJoined, kHtml, kLaws };
 
 struct ReportOption {
     OptionSpec spec;
     std::string_view needs;  // what a missing or wrong value is told, after the option's name
 };
 
-constexpr std::array<ReportOption, 8> kOptions{{
+constexpr std::array<ReportOption, 9> kOptions{{
     {{kHelpOption, "help", 'h', false}, {}},
     {{kVersionOption, "version", 0, false}, {}},
     {{kChart, "chart", 0, true}, "braucht ein Verzeichnis"},
@@ -51,6 +54,7 @@ constexpr std::array<ReportOption, 8> kOptions{{
     {{kSummary, "summary", 0, true}, "braucht eine Datei"},
     {{kJoined, "joined", 0, false}, {}},
     {{kHtml, "html", 0, true}, "braucht eine Datei"},
+    {{kLaws, "laws", 0, true}, "braucht eine Datei"},
 }};
 
 const ReportOption& optionOf(int id) { return kOptions[static_cast<size_t>(id)]; }
@@ -111,6 +115,7 @@ ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
             break;
         case kSummary: options.archive.summaryPath = o.value; break;
         case kHtml: options.archive.htmlPath = o.value; break;
+        case kLaws: options.archive.lawsPath = o.value; break;
         case kJoined: options.archive.joined = true; break;
         }
     }

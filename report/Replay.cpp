@@ -39,8 +39,10 @@ std::string_view reason(const std::optional<ImportResult>& result) {
 // A chart's raster is 325 kB, above malloc's threshold for mapping blocks of their
 // own: every file would map fresh pages, fault them in and unmap them again, which
 // costs more than drawing and packing the chart. Kept in the heap, the raster of
-// one file reuses the pages of the one before.
-void keepRastersInTheHeap() {
+// one file reuses the pages of the one before. The same holds for the reader's
+// buffer once the laws' small figures of every file lie beside it: without a
+// threshold the heap's top would be given back and taken again for every file.
+void keepBuffersInTheHeap() {
     static std::once_flag once;
     std::call_once(once, [] {
         mallopt(M_MMAP_THRESHOLD, 4 << 20);
@@ -63,6 +65,20 @@ void recordUnplayed(const SeriesState& state, ThrowList& all) {
     for (size_t i = all.size() + 1; i <= numbers; ++i) all.push(throwKind(state.perm[i], state.farbe));
 }
 
+// The tallies of the laws over every throw of the list, and the file's laws over the
+// throws the run played, as the file's line gives its other figures.
+void tallyThrows(const SeriesState& state, const ReplayExtras& extras, FileReport& report) {
+    FileReport::Tallies t;
+    const ThrowList& kinds = report.throws;
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        if (i == report.walk.throws && extras.laws) report.laws = lawTexts(fileLaws(t.side, t.numbers, extras.laws));
+        t.side.play(kinds[i]);
+        t.numbers.add(state.perm[i + 1]);
+    }
+    if (extras.laws && report.laws.empty()) report.laws = lawTexts(fileLaws(t.side, t.numbers, extras.laws));
+    report.tallies = std::move(t);
+}
+
 }  // namespace
 
 Answer HeadlessPlatform::askYesNo(const std::string&, const std::string&) { return Answer::No; }
@@ -70,7 +86,7 @@ Answer HeadlessPlatform::askYesNoCancel(const std::string&, const std::string&) 
 void HeadlessPlatform::inform(const std::string& message, const std::string&) { messages.push_back(message); }
 
 FileReport replayPermanence(const std::string& path, bool withChart, const ReplayExtras& extras, ListBudget* budget) {
-    if (withChart) keepRastersInTheHeap();
+    if (withChart || extras.tallies) keepBuffersInTheHeap();
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
@@ -92,7 +108,8 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     const std::string imported = c.text.text;
     for (size_t k = 0; k < report.header.size(); ++k) report.header[k] = headerText(window.panel().header()[k]);
     window.setEvenChance(extras.chance);
-    if (extras.keepThrows) window.form().walk().record(&report.throws);
+    const bool listThrows = extras.keepThrows || extras.tallies;
+    if (listThrows) window.form().walk().record(&report.throws);
 
     c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
@@ -109,9 +126,11 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     }
     for (const std::string& m : platform.messages) appendNote(report.note, m);
     report.walk = window.form().figures();
-    if (extras.keepThrows) {
+    if (listThrows) {
         window.form().walk().record(nullptr);
         recordUnplayed(window.state(), report.throws);
+        if (extras.tallies) tallyThrows(window.state(), extras, report);
+        if (!extras.keepThrows) report.throws = {};
     }
     if (withChart) report.chartPng = encodePng(c.blatt.pixels(), TendencyChart::kWidth, TendencyChart::kHeight);
     // The list goes before the panel gives its memory back to the budget.

@@ -120,13 +120,15 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     LocalFileSystem disk;
     // Counted first only where a count or the inputs are needed.
     Survey survey;
-    const bool outputFiles = withCharts || !options.archive.summaryPath.empty() || !options.archive.htmlPath.empty();
+    const bool outputFiles = withCharts || !options.archive.summaryPath.empty() || !options.archive.htmlPath.empty() ||
+                             !options.archive.lawsPath.empty();
     if (outputFiles || options.progress) survey = surveyTargets(options.paths, disk);
     // No output replaces an input or the files standard output and error go to.
     OutputGuard guard;
     for (const FileId& id : survey.inputs) guard.protect(id);
     guard.protectDescriptor(1);
     guard.protectDescriptor(2);
+    extras.start(guard);
     std::unique_ptr<ChartFolder> charts;
     if (withCharts) {
         charts = ChartFolder::open(options.chartDirectory, guard);
