@@ -15,6 +15,7 @@
 #include "stats/ArchiveLaws.h"
 #include "stats/FileLaws.h"
 #include "stats/Laws.h"
+#include "stats/LogTerms.h"
 #include "stats/Tally.h"
 
 using namespace kalvor;
@@ -258,6 +259,22 @@ TEST(Laws, ALongPermanencesLargestCountLiesBetweenItsBonferroniBounds) {
         EXPECT_GE(p, lower * (1 - 1e-9) - 1e-13) << c;
         EXPECT_LE(p, upper * (1 + 1e-9) + 1e-13) << c;
         EXPECT_GT(lower, 0.9 * upper) << c;  // the bounds are close enough to say something
+    }
+    // Where the chance is near 0.01: S1 - S2 <= P <= S1 - S2 + S3, S2 summed exactly
+    // over the first count, S3 bounded as for S2 above; 1e-4 of it apart at most.
+    for (uint64_t c : {5645u, 5665u}) {
+        const double one = std::exp(logBinomialAtLeast(n, 1.0 / 37, c));
+        double pairs = 0;
+        for (uint64_t j = c; j < c + 2000; ++j)
+            pairs += std::exp(logBinomialTerm(n, j, 1.0 / 37) + logBinomialAtLeast(n - j, 1.0 / 36, c));
+        const double lower = 37 * one - 666 * pairs;
+        const double upper = lower + 7770 * one * std::exp(logBinomialAtLeast(n - c, 1.0 / 36, c) +
+                                                            logBinomialAtLeast(n - 2 * c, 1.0 / 35, c));
+        const double p = std::exp(logMaxCountAtLeast(n, c));
+        EXPECT_GT(p, 1e-3) << c;
+        EXPECT_GE(p, lower * (1 - 1e-9)) << c;
+        EXPECT_LE(p, upper * (1 + 1e-9)) << c;
+        EXPECT_LT(upper - lower, 1e-4 * p) << c;
     }
     // The smallest count of a long permanence: the same bounds from below.
     for (uint64_t c : {5100u, 5200u}) {

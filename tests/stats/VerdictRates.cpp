@@ -1,8 +1,9 @@
 // How often the verdict rejects: 200 fair archives of 100 files of 300 throws, and
 // 50 archives of 100 files for each biased wheel, with how often each test rejects.
-// Not part of the suite (a minute at full optimisation); run as verdict_rates.
+// Not part of the suite; run as verdict_rates [FAIR [BIASED]] for other counts.
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "tests/stats/SimulatedArchive.h"
 
@@ -10,16 +11,17 @@ using namespace kalvor;
 using kalvor::testing::simulateArchive;
 using kalvor::testing::Wheel;
 
-int main() {
+int main(int argc, char** argv) {
     struct Run {
         const char* name;
         Wheel wheel;
         int archives;
     };
-    constexpr Run kRuns[] = {{"fair", Wheel::Fair, 200},
-                             {"18.5 red of 36", Wheel::RedHeavy, 50},
-                             {"colour repeats with 0.53", Wheel::Repeating, 50},
-                             {"one number 1.5/37", Wheel::HotNumber, 50}};
+    const int fair = argc > 1 ? std::atoi(argv[1]) : 200, biased = argc > 2 ? std::atoi(argv[2]) : 50;
+    const Run kRuns[] = {{"fair", Wheel::Fair, fair},
+                         {"18.5 red of 36", Wheel::RedHeavy, biased},
+                         {"colour repeats with 0.53", Wheel::Repeating, biased},
+                         {"one number 1.5/37", Wheel::HotNumber, biased}};
     constexpr const char* kTests[] = {"balance", "numbers", "series", "law of series", "deviations", "blocks", "time"};
     for (const Run& run : kRuns) {
         int rejected = 0;
