@@ -149,6 +149,23 @@ std::string verdictText(const ArchiveVerdict& verdict, EvenChance chance) {
     return "Gegen einen fairen Kessel spricht: " + against + " (" + tests + " nach Holm auf dem Niveau " + level + ").";
 }
 
+std::vector<std::string> readingNotes(uint64_t files) {
+    // The report's five probability columns and those of the laws' file.
+    uint64_t columns = kProbabilityColumns.size();
+    for (const std::string& column : lawColumns(EvenChance::RedBlack)) columns += column.starts_with("P ");
+    const auto about = [&](uint64_t per) { return integerText((files * per + 50) / 100); };
+    return {
+        "„P Abweichung“ ist zweiseitig: so weit zu irgendeiner Seite. „P >+ Abweichung“ und „P >- Abweichung“ "
+        "gelten nur für eine Seite, die vor dem Hinsehen feststand; sonst gilt die doppelte Zahl, „P Abweichung“.",
+        "„P 0-Linie“ misst nur wenige Rückkehren zur Nulllinie: unter 6366 Schritten fällt es nie unter 0.01, und "
+        "eine streng wechselnde Serie hat dort etwa 1.",
+        "Unter einem fairen Kessel liegt jede dieser Wahrscheinlichkeiten höchstens mit 1 % Wahrscheinlichkeit unter "
+        "0.01: bei " + integerText(files) + (files == 1 ? " Datei" : " Dateien") + " sind je Spalte etwa " +
+            about(1) + " solche Werte zu erwarten, in allen " + integerText(columns) + " Spalten zusammen etwa " +
+            about(columns) + ", ohne dass am Kessel etwas wäre. Über das Archiv urteilt das Urteil.",
+    };
+}
+
 namespace {
 
 // An expected count: two decimals, or four significant digits where it is small.

@@ -62,6 +62,11 @@ std::vector<std::vector<std::string>> testRows(const ArchiveVerdict& verdict, Ev
 // wheel, or that none does, with the number of tests and the smallest p-value.
 std::string verdictText(const ArchiveVerdict& verdict, EvenChance chance);
 
+// How to read the figures of an archive of `files` files, a sentence each: the
+// two-sided figure first, what P 0-Linie measures, and how many small values a fair
+// wheel gives among so many files and columns.
+std::vector<std::string> readingNotes(uint64_t files);
+
 // The summary file's rows, in sections parted by an empty row: the deviations with
 // their test, the law of series, the blocks of 37 throws, the 37 numbers, the table
 // of tests, and the verdict in the last row.

@@ -11,22 +11,22 @@
 namespace kalvor {
 namespace {
 
-constexpr double kFewest = 5;     // what a class of a test must expect
+constexpr double kFewestPerClass = 5;     // what a class of a test must expect
 constexpr double kShown = 1e-6;   // below this, a line nobody reached is left out
 
-// Classes in order, each joined with the next until it expects kFewest, the last
+// Classes in order, each joined with the next until it expects kFewestPerClass, the last
 // joined with the one before when it falls short.
 void joinClasses(std::vector<double>& observed, std::vector<double>& expected) {
     std::vector<double> o, e;
     for (size_t k = 0; k < expected.size(); ++k) {
-        if (e.empty() || e.back() >= kFewest) {
+        if (e.empty() || e.back() >= kFewestPerClass) {
             e.push_back(0);
             o.push_back(0);
         }
         e.back() += expected[k];
         o.back() += observed[k];
     }
-    if (e.size() > 1 && e.back() < kFewest) {
+    if (e.size() > 1 && e.back() < kFewestPerClass) {
         e[e.size() - 2] += e.back();
         o[o.size() - 2] += o.back();
         e.pop_back();
@@ -39,7 +39,7 @@ void joinClasses(std::vector<double>& observed, std::vector<double>& expected) {
 ChiSquareTest pearson(const std::vector<double>& observed, const std::vector<double>& expected, unsigned lessDegrees) {
     ChiSquareTest test;
     test.classes = static_cast<unsigned>(expected.size());
-    if (test.classes < 2 || *std::min_element(expected.begin(), expected.end()) < kFewest) return test;
+    if (test.classes < 2 || *std::min_element(expected.begin(), expected.end()) < kFewestPerClass) return test;
     for (size_t k = 0; k < expected.size(); ++k) {
         const double d = observed[k] - expected[k];
         test.chiSquare += d * d / expected[k];
@@ -98,7 +98,7 @@ ChiSquareTest ArchiveLaws::seriesTest() const {
     uint64_t k = 1;
     for (;; ++k) {
         const double here = expectedFrom(k) - expectedFrom(k + 1);
-        if (here < kFewest || expectedFrom(k + 1) < kFewest) break;
+        if (here < kFewestPerClass || expectedFrom(k + 1) < kFewestPerClass) break;
         const auto seen = series_.find(k);
         observed.push_back(seen == series_.end() ? 0.0 : static_cast<double>(seen->second));
         expected.push_back(here);

@@ -10,13 +10,13 @@
 namespace kalvor {
 namespace {
 
-constexpr double kNone = -std::numeric_limits<double>::infinity();
+constexpr double kNoChance = -std::numeric_limits<double>::infinity();
 // A rest below this share of a sum cannot change the sum's double.
 constexpr double kNegligible = 1e-18;
 
 // ln(1 - e^x) for x <= 0, accurate at both ends.
 double logOneMinusExp(double x) {
-    if (x >= 0) return kNone;
+    if (x >= 0) return kNoChance;
     return x > -std::numbers::ln2 ? std::log(-std::expm1(x)) : std::log1p(-std::exp(x));
 }
 
@@ -222,11 +222,11 @@ double logBonferroni(uint64_t n, uint64_t c, unsigned cells, bool beyond) {
     const double one = tail(n, 1 / dc), logS1 = std::log(dc) + one;
     if (logS1 > std::log(1e-5)) return std::numeric_limits<double>::quiet_NaN();
     const double logS3 = std::log(dc * (dc - 1) * (dc - 2) / 6) + one + tail(n - c, 1 / (dc - 1)) +
-                         (beyond && 2 * c > n ? kNone : tail(n - 2 * c, 1 / (dc - 2)));
+                         (beyond && 2 * c > n ? kNoChance : tail(n - 2 * c, 1 / (dc - 2)));
     // S2 / C(cells, 2) = sum over j beyond c of P(X1 = j) P(Bin(n - j, 1/(cells-1)) beyond c),
     // from j = c outward, where both factors fall.
     const double p = 1 / dc, q = 1 - p, second = tail(n - c, 1 / (dc - 1));
-    if (second == kNone) return logS1;  // no two counts beyond c at once
+    if (second == kNoChance) return logS1;  // no two counts beyond c at once
     double sum = 0, term = 1;
     for (uint64_t j = c;;) {
         const double part = term * std::exp(tail(n - j, 1 / (dc - 1)) - second);
@@ -346,7 +346,7 @@ double logTwoSided(Tails tails) {
 
 double logBinomialAtLeast(uint64_t n, double p, uint64_t k) {
     if (k == 0) return 0;
-    if (k > n) return kNone;
+    if (k > n) return kNoChance;
     if (static_cast<double>(k) > static_cast<double>(n) * p) return logBinomialRun(n, p, k, true);
     return logOneMinusExp(logBinomialRun(n, p, k - 1, false));
 }
@@ -359,10 +359,10 @@ double logBinomialAtMost(uint64_t n, double p, uint64_t k) {
 
 Tails seriesTails(uint64_t left, uint64_t right, uint64_t series) {
     const uint64_t a = left, b = right, n = a + b;
-    if (a == 0 || b == 0) return {series >= 1 ? 0 : kNone, series <= 1 ? 0 : kNone};
+    if (a == 0 || b == 0) return {series >= 1 ? 0 : kNoChance, series <= 1 ? 0 : kNoChance};
     const uint64_t fewest = 2, most = 2 * std::min(a, b) + (a != b ? 1 : 0);
-    if (series < fewest) return {kNone, 0};
-    if (series > most) return {0, kNone};
+    if (series < fewest) return {kNoChance, 0};
+    if (series > most) return {0, kNoChance};
     const double da = static_cast<double>(a), db = static_cast<double>(b), dn = static_cast<double>(n);
     // With k = floor(R/2): P(R = 2k) = 2k^2/(ab) h(k), P(R = 2k+1) = k(n-2k)/(ab) h(k),
     // h the hypergeometric C(a,k) C(b,k) / C(n,a), itself a ratio of binomial terms.
@@ -403,7 +403,7 @@ Tails seriesTails(uint64_t left, uint64_t right, uint64_t series) {
 
 double logRunAtLeast(uint64_t trials, uint64_t length, double q) {
     if (length == 0) return 0;
-    if (length > trials) return kNone;
+    if (length > trials) return kNoChance;
     // p_N = q^g r_N with r_g = 1 and r_j = r_{j-1} + (1-q)(1 - q^g r_{j-g-1}): the first
     // run of g ends at j after a failure at j-g, with no run of g before that failure.
     const double logFirst = static_cast<double>(length) * std::log(q);
@@ -441,7 +441,7 @@ double logRunAtLeast(uint64_t trials, uint64_t length, double q) {
 
 double logLongestAtLeast(uint64_t m, uint64_t length) {
     if (length == 0) return 0;
-    if (length > m) return kNone;
+    if (length > m) return kNoChance;
     return logRunAtLeast(m - 1, length - 1, 0.5);
 }
 
@@ -463,7 +463,7 @@ double logTimeTwoSided(uint64_t n, uint64_t above) {
 
 double logAllCountsWithin(uint64_t n, uint64_t lo, uint64_t hi, unsigned cells) {
     hi = std::min(hi, n);
-    if (lo > hi || lo > n / cells || hi < (n + cells - 1) / cells) return kNone;
+    if (lo > hi || lo > n / cells || hi < (n + cells - 1) / cells) return kNoChance;
     if (lo == 0 && hi == n) return 0;
     if (n == 0) return 0;
     // The counts are independent Poisson counts of mean n/cells given that their sum is
@@ -519,14 +519,14 @@ double logAllCountsWithin(uint64_t n, uint64_t lo, uint64_t hi, unsigned cells) 
         power = std::move(next);
         powerCells *= 2;
     }
-    if (result.values.empty() || n < result.offset || n - result.offset >= result.values.size()) return kNone;
+    if (result.values.empty() || n < result.offset || n - result.offset >= result.values.size()) return kNoChance;
     const double value = result.values[static_cast<std::size_t>(n - result.offset)];
-    if (!(value > 0)) return kNone;
+    if (!(value > 0)) return kNoChance;
     return std::min(0.0, std::log(value) + result.logScale - logPoissonTerm(n, mean * cells));
 }
 
 double logMaxCountAtLeast(uint64_t n, uint64_t c, unsigned cells) {
-    if (c > n) return kNone;
+    if (c > n) return kNoChance;
     if (c <= (n + cells - 1) / cells) return 0;  // some count reaches ceil(n/cells)
     if (const double bounded = logBonferroni(n, c, cells, true); !std::isnan(bounded)) return bounded;
     return logOneMinusExp(logAllCountsWithin(n, 0, c - 1, cells));

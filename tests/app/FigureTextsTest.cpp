@@ -47,6 +47,14 @@ TEST(FigureTexts, TheSummarySaysWhenItHasTooFewFilesAndTheVerdictNamesItsTests) 
     EXPECT_EQ(table[2], (std::vector<std::string>{"Die 37 Zahlen", "", "", "zu wenige Würfe"}));
 }
 
+TEST(FigureTexts, TheReadingNotesSayHowManySmallValuesAreOrdinary) {
+    const std::vector<std::string> notes = readingNotes(1000);
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_NE(notes[2].find("bei 1000 Dateien sind je Spalte etwa 10 solche Werte"), std::string::npos) << notes[2];
+    EXPECT_NE(notes[2].find("in allen 14 Spalten zusammen etwa 140"), std::string::npos) << notes[2];
+    EXPECT_NE(readingNotes(1)[2].find("bei 1 Datei sind je Spalte etwa 0 solche"), std::string::npos);
+}
+
 TEST(FigureTexts, TheLawsColumnsNameTheChancesSidesAndAFileWithoutThrowsHasEmptyCells) {
     const std::vector<std::string> columns = lawColumns(EvenChance::LowHigh);
     ASSERT_EQ(columns.size(), kLawColumnCount);

@@ -314,6 +314,20 @@ TEST(Laws, TheNumberLawsAgreeWithAMillionPermanencesOf74Throws) {
     expectWithin(std::log(atMost21), blockFew, 2 * kSamples, "blocks of 37");
 }
 
+TEST(Laws, TheBandOfTheCountsHoldsAllNumbersWithTheChanceAskedFor) {
+    for (uint64_t n : {300u, 30'000u}) {
+        const CountBand band = fairCountBand(n, 0.99);
+        EXPECT_GE(std::exp(logAllCountsWithin(n, band.lo, band.hi)), 0.99) << n;
+        // Each end as narrow as its half of the 1 % allows.
+        EXPECT_LE(std::exp(logMaxCountAtLeast(n, band.hi + 1)), 0.005) << n;
+        EXPECT_GT(std::exp(logMaxCountAtLeast(n, band.hi)), 0.005) << n;
+        if (band.lo > 0) {
+            EXPECT_LE(std::exp(logMinCountAtMost(n, band.lo - 1)), 0.005) << n;
+        }
+        EXPECT_GT(std::exp(logMinCountAtMost(n, band.lo)), 0.005) << n;
+    }
+}
+
 TEST(Laws, TalliesOfPartsJoinToTheTallyOfTheWhole) {
     Random random{99};
     for (int trial = 0; trial < 200; ++trial) {
