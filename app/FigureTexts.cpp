@@ -66,12 +66,30 @@ std::array<std::string, kFairChanceCount> probabilityTexts(const WalkFigures& wa
 
 std::vector<std::string> lawColumns(EvenChance chance) {
     static constexpr std::array<std::string_view, kLawColumnCount> kColumns{
-        "Schritte",           "Rückkehren",           "Serien",              "P Serien",
-        "Längste Serie Rot",  "Längste Serie Schwarz", "P Längste Serie",     "Längste Intermittenz",
-        "P Längste Intermittenz", "Zeit Schwarz",      "P Zeit",              "Zahlen",
-        "Chi-Quadrat Zahlen", "P Zahlen",             "Heißeste Zahl",       "Treffer heiß",
-        "P Heißeste",         "Kälteste Zahl",        "Treffer kalt",        "P Kälteste",
-        "Ausbleiber Zahl",    "Längster Ausbleiber",  "P Ausbleiber",        "Verschiedene in 37",
+        "Schritte",
+        "Rückkehren",
+        "Serien",
+        "P Serien",
+        "Längste Serie Rot",
+        "Längste Serie Schwarz",
+        "P Längste Serie",
+        "Längste Intermittenz",
+        "P Längste Intermittenz",
+        "Zeit Schwarz",
+        "P Zeit",
+        "Zahlen",
+        "Chi-Quadrat Zahlen",
+        "P Zahlen",
+        "Heißeste Zahl",
+        "Treffer heiß",
+        "P Heißeste",
+        "Kälteste Zahl",
+        "Treffer kalt",
+        "P Kälteste",
+        "Ausbleiber Zahl",
+        "Längster Ausbleiber",
+        "P Ausbleiber",
+        "Verschiedene in 37",
         "P Drittel",
     };
     std::vector<std::string> columns;
@@ -160,9 +178,10 @@ std::vector<std::string> readingNotes(uint64_t files) {
         "„P 0-Linie“ misst nur wenige Rückkehren zur Nulllinie: unter 6366 Schritten fällt es nie unter 0.01, und "
         "eine streng wechselnde Serie hat dort etwa 1.",
         "Unter einem fairen Kessel liegt jede dieser Wahrscheinlichkeiten höchstens mit 1 % Wahrscheinlichkeit unter "
-        "0.01: bei " + integerText(files) + (files == 1 ? " Datei" : " Dateien") + " sind je Spalte etwa " +
-            about(1) + " solche Werte zu erwarten, in allen " + integerText(columns) + " Spalten zusammen etwa " +
-            about(columns) + ", ohne dass am Kessel etwas wäre. Über das Archiv urteilt das Urteil.",
+        "0.01: bei " +
+            integerText(files) + (files == 1 ? " Datei" : " Dateien") + " sind je Spalte etwa " + about(1) +
+            " solche Werte zu erwarten, in allen " + integerText(columns) + " Spalten zusammen etwa " + about(columns) +
+            ", ohne dass am Kessel etwas wäre. Über das Archiv urteilt das Urteil.",
     };
 }
 
@@ -178,7 +197,8 @@ std::string expectedText(double x) {
 std::vector<std::string> testRow(std::string name, const ChiSquareTest& t, std::string_view tooFew) {
     if (!t.done) return {name + ": " + std::string(tooFew), "p-Wert", ""};
     name += " (" + integerText(t.classes) + " Klassen, " + integerText(t.degrees) +
-            (t.degrees == 1 ? " Freiheitsgrad" : " Freiheitsgrade") + ", Chi-Quadrat " + fixedText(t.chiSquare, 2) + ")";
+            (t.degrees == 1 ? " Freiheitsgrad" : " Freiheitsgrade") + ", Chi-Quadrat " + fixedText(t.chiSquare, 2) +
+            ")";
     return {name, "p-Wert", probabilityText(t.logPValue)};
 }
 
@@ -195,8 +215,8 @@ std::vector<std::vector<std::string>> summaryRows(const ArchiveSummary& deviatio
         rows.push_back({test + ": zu wenige Dateien", "p-Wert", ""});
     } else {
         test += " (" + integerText(f.classes) + " Klassen, " + integerText(f.classes - 1) +
-                (f.classes == 2 ? " Freiheitsgrad" : " Freiheitsgrade") + ", Chi-Quadrat " +
-                fixedText(f.chiSquare, 2) + ")";
+                (f.classes == 2 ? " Freiheitsgrad" : " Freiheitsgrade") + ", Chi-Quadrat " + fixedText(f.chiSquare, 2) +
+                ")";
         rows.push_back({test, "p-Wert", probabilityText(f.logPValue)});
     }
 

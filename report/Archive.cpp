@@ -84,7 +84,8 @@ bool ArchiveExtras::finish(const std::vector<std::string>& columns, const Output
                            std::vector<std::string>& errors) {
     bool written = true;
     if (lawsFile_) {
-        if (options_.joined) lawsFile_->write(lawsLine("Gesamt", lawTexts(fileLaws(joinedSide_, laws_.joinedNumbers(), &cache_))));
+        if (options_.joined)
+            lawsFile_->write(lawsLine("Gesamt", lawTexts(fileLaws(joinedSide_, laws_.joinedNumbers(), &cache_))));
         if (const std::string why = lawsFile_->commit(); !why.empty()) {
             errors.push_back("Gesetze nicht geschrieben (" + why + "): " + options_.lawsPath);
             written = false;

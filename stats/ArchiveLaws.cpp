@@ -11,8 +11,8 @@
 namespace kalvor {
 namespace {
 
-constexpr double kFewestPerClass = 5;     // what a class of a test must expect
-constexpr double kShown = 1e-6;   // below this, a line nobody reached is left out
+constexpr double kFewestPerClass = 5;  // what a class of a test must expect
+constexpr double kShown = 1e-6;        // below this, a line nobody reached is left out
 
 // Classes in order, each joined with the next until it expects kFewestPerClass, the last
 // joined with the one before when it falls short.

@@ -70,7 +70,8 @@ FileLaws fileLaws(const SideTally& side, const NumberTally& numbers, LawCache* c
             f.absent = x;
         }
     const uint64_t g = f.longestAbsence;
-    f.logPAbsence = std::min(0.0, std::log(37.0) + cached(cache, kAbsence, n, g, [&] { return logAbsenceAtLeast(n, g); }));
+    f.logPAbsence =
+        std::min(0.0, std::log(37.0) + cached(cache, kAbsence, n, g, [&] { return logAbsenceAtLeast(n, g); }));
     if ((f.different = numbers.differentInFirst37())) {
         const std::vector<double>& law = thirdsLaw();
         double atMost = 0, atLeast = 0;

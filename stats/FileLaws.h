@@ -36,9 +36,9 @@ struct FileLaws {
     // Ties go to the smallest number. Meaningful only with throws.
     unsigned hottest = 0, coldest = 0, absent = 0;
     uint64_t hotCount = 0, coldCount = 0, longestAbsence = 0;
-    double logPHot = kNoFigure;      // P(largest count >= hotCount)
-    double logPCold = kNoFigure;     // P(smallest count <= coldCount)
-    double logPAbsence = kNoFigure;  // 37 P(one given number absent that long), at most 1
+    double logPHot = kNoFigure;         // P(largest count >= hotCount)
+    double logPCold = kNoFigure;        // P(smallest count <= coldCount)
+    double logPAbsence = kNoFigure;     // 37 P(one given number absent that long), at most 1
     std::optional<unsigned> different;  // among the first 37 throws
     double logPDifferent = kNoFigure;   // two-sided, the occupancy law
 };

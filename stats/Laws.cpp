@@ -196,7 +196,8 @@ bool combine(const Stretch& x, const Stretch& y, uint64_t lo, uint64_t hi, Stret
     while (values[begin] < kDropped * top) ++begin;
     while (values[end - 1] < kDropped * top) --end;
     out.offset = lo + begin;
-    out.values.assign(values.begin() + static_cast<std::ptrdiff_t>(begin), values.begin() + static_cast<std::ptrdiff_t>(end));
+    out.values.assign(values.begin() + static_cast<std::ptrdiff_t>(begin),
+                      values.begin() + static_cast<std::ptrdiff_t>(end));
     for (double& v : out.values) v /= top;
     out.logScale = x.logScale + y.logScale + std::log(top);
     return true;
@@ -317,7 +318,8 @@ double logFewCountsAtMost(uint64_t n, uint64_t c, unsigned cells) {
         // along h, by the ratio of neighbours (n - s)/((cells - j) rho), rescaled
         // before it leaves the doubles.
         const uint64_t first = h.offset;
-        for (; fallen < first; ++fallen) logFalling += std::log1p(-static_cast<double>(fallen) / static_cast<double>(n));
+        for (; fallen < first; ++fallen)
+            logFalling += std::log1p(-static_cast<double>(fallen) / static_cast<double>(n));
         double logBase = logFalling + static_cast<double>(n - first) * std::log1p(-(j / dc));
         double w = 1, total = 0;
         const double perRest = 1 / ((dc - j) * rho);

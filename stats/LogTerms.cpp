@@ -59,8 +59,7 @@ double logBinomialTerm(uint64_t n, uint64_t x, double p) {
     if (x == n) return nn * std::log(p);
     const double k = static_cast<double>(x), rest = static_cast<double>(n - x);
     return exactStirlingError(n) - exactStirlingError(x) - exactStirlingError(n - x) - deviance(k, nn * p) -
-           deviance(rest, nn * q) +
-           0.5 * std::log(nn / (2 * std::numbers::pi * k * rest));
+           deviance(rest, nn * q) + 0.5 * std::log(nn / (2 * std::numbers::pi * k * rest));
 }
 
 double logPoissonTerm(uint64_t x, double mean) {

@@ -32,18 +32,19 @@ TEST(FigureTexts, TheSummarySaysWhenItHasTooFewFilesAndTheVerdictNamesItsTests) 
     EXPECT_EQ(rows.back(), std::vector<std::string>{"Für einen Test sind es zu wenige Würfe."});
 
     // Two tests done, the first far below its threshold: it is named with its p-value.
-    const ArchiveVerdict against =
-        holmVerdict({std::log(1e-9), std::nullopt, std::log(0.2), std::nullopt, std::nullopt, std::nullopt, std::nullopt});
+    const ArchiveVerdict against = holmVerdict(
+        {std::log(1e-9), std::nullopt, std::log(0.2), std::nullopt, std::nullopt, std::nullopt, std::nullopt});
     EXPECT_EQ(verdictText(against, EvenChance::EvenOdd),
               "Gegen einen fairen Kessel spricht: Gleichgewicht Pair – Impair (Gesamt), p = 1e-09 (2 Tests nach Holm "
               "auf dem Niveau 0.01).");
-    const ArchiveVerdict passed =
-        holmVerdict({std::log(0.5), std::nullopt, std::log(0.0312), std::nullopt, std::nullopt, std::nullopt, std::nullopt});
+    const ArchiveVerdict passed = holmVerdict(
+        {std::log(0.5), std::nullopt, std::log(0.0312), std::nullopt, std::nullopt, std::nullopt, std::nullopt});
     EXPECT_EQ(verdictText(passed, EvenChance::RedBlack),
               "Kein Test spricht gegen einen fairen Kessel (2 Tests nach Holm auf dem Niveau 0.01; kleinster p-Wert "
               "0.0312: Zahl der Serien (Gesamt)).");
     const auto table = testRows(passed, EvenChance::RedBlack);
-    EXPECT_EQ(table[3], (std::vector<std::string>{"Zahl der Serien (Gesamt)", "0.0312", "0.005", "spricht nicht dagegen"}));
+    EXPECT_EQ(table[3],
+              (std::vector<std::string>{"Zahl der Serien (Gesamt)", "0.0312", "0.005", "spricht nicht dagegen"}));
     EXPECT_EQ(table[2], (std::vector<std::string>{"Die 37 Zahlen", "", "", "zu wenige Würfe"}));
 }
 

@@ -117,7 +117,8 @@ TEST_F(LawsReport, AFileThatMeetsALimitHasTheLawsOfItsRunAndTheArchiveEveryNumbe
     for (int i = 0; i < 300; ++i) numbers.push_back(i % 37);
     writeDay(dir / "rot.txt", numbers);
     const fs::path laws = dir / "g.csv", summary = dir / "z.csv";
-    const LawRun out = runWithLaws({"--joined", "--laws", laws.string(), "--summary", summary.string(), (dir / "rot.txt").string()});
+    const LawRun out =
+        runWithLaws({"--joined", "--laws", laws.string(), "--summary", summary.string(), (dir / "rot.txt").string()});
     ASSERT_EQ(out.status, kAllRead) << out.err;
     const std::vector<std::string> lines = linesOf(readAll(laws));
     ASSERT_EQ(lines.size(), 3u);

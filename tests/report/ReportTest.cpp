@@ -398,9 +398,9 @@ TEST(ReportMemory, OneJobRunsOnTheCallersThread) {
 // any order, values attached or apart, and the first mistake named.
 TEST(ReportCommandLine, OptionsInAnyOrderAndEveryMistakeNamed) {
     using Action = ReportCommand::Action;
-    const ReportCommand run = parseReportArguments({"-j2", "a.txt", "--chart=bilder", "--chance", "pair-impair",
-                                                    "--joined", "--summary", "s.csv", "b", "--laws", "g.csv", "--",
-                                                    "-c.txt"});
+    const ReportCommand run =
+        parseReportArguments({"-j2", "a.txt", "--chart=bilder", "--chance", "pair-impair", "--joined", "--summary",
+                              "s.csv", "b", "--laws", "g.csv", "--", "-c.txt"});
     ASSERT_EQ(run.action, Action::Run) << run.error;
     EXPECT_EQ(run.options.paths, (std::vector<std::string>{"a.txt", "b", "-c.txt"}));
     EXPECT_EQ(run.options.jobs, 2u);

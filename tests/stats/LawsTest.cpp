@@ -41,7 +41,8 @@ void expectNear(double logP, double exact, const std::string& what) {
 // Within four standard errors of a Monte-Carlo estimate from `samples` draws.
 void expectWithin(double logP, double hits, double samples, const std::string& what) {
     const double p = std::exp(logP), f = hits / samples;
-    EXPECT_LE(std::abs(f - p), 4 * std::sqrt(p * (1 - p) / samples) + 1e-12) << what << ": law " << p << ", drawn " << f;
+    EXPECT_LE(std::abs(f - p), 4 * std::sqrt(p * (1 - p) / samples) + 1e-12)
+        << what << ": law " << p << ", drawn " << f;
 }
 
 // The figures of m steps (bit k set: step k on right's side), counted plainly.
@@ -81,7 +82,7 @@ PlainSide plainSide(uint64_t steps, unsigned m) {
 
 TEST(Laws, TheEvenChanceLawsAgreeWithEverySequenceUpTo20Steps) {
     for (unsigned m = 1; m <= 20; ++m) {
-        if (m > 14 && m < 20) continue;  // 14 and below, and 20: a million sequences
+        if (m > 14 && m < 20) continue;                            // 14 and below, and 20: a million sequences
         std::map<std::pair<unsigned, unsigned>, double> bySeries;  // (left, series)
         std::vector<double> longest(m + 2), alternation(m + 2), time(m + 1), lengths(m + 1);
         for (uint32_t path = 0; path < (1u << m); ++path) {
@@ -143,7 +144,8 @@ TEST(Laws, TheEvenChanceLawsAgreeWithEverySequenceUpTo20Steps) {
             expectNear(logTimeTwoSided(m / 2, x), std::min(1.0, 2 * std::min(below, above) / all), "time" + at);
         }
         for (unsigned k = 1; k <= m; ++k)
-            EXPECT_NEAR(seriesAtLeast(m, k) - seriesAtLeast(m, k + 1), lengths[k] / all, 1e-12) << "series of " << k << at;
+            EXPECT_NEAR(seriesAtLeast(m, k) - seriesAtLeast(m, k + 1), lengths[k] / all, 1e-12)
+                << "series of " << k << at;
     }
     // All of one side: 2^(1-m), far below the doubles for a long file.
     EXPECT_NEAR(logLongestAtLeast(5000, 5000), -4999 * std::log(2.0), 1e-9);
@@ -171,8 +173,7 @@ TEST(Laws, TheEvenChanceLawsAgreeWithAMillionWalksOf64Steps) {
     expectWithin(logTimeTwoSided(32, 10) - std::log(2.0), timeAtMost10, kSamples, "time on one side");
     expectWithin(seriesTails(32, 32, 28).logAtMost, fewSeries, half, "series given 32 each");
     // The mean number of series of five steps: their count has a variance below its mean.
-    EXPECT_NEAR(lengths5 / kSamples, seriesAtLeast(64, 5) - seriesAtLeast(64, 6),
-                4 * std::sqrt(1.0 / kSamples));
+    EXPECT_NEAR(lengths5 / kSamples, seriesAtLeast(64, 5) - seriesAtLeast(64, 6), 4 * std::sqrt(1.0 / kSamples));
 }
 
 TEST(Laws, TheNumberLawsAgreeWithEveryPermanenceOfASmallWheel) {
@@ -192,7 +193,8 @@ TEST(Laws, TheNumberLawsAgreeWithEveryPermanenceOfASmallWheel) {
             for (unsigned x = 0; x < cells; ++x) gap[x] = std::max(gap[x], n - last[x]);
             largest[*std::max_element(counts.begin(), counts.end())] += 1;
             smallest[*std::min_element(counts.begin(), counts.end())] += 1;
-            different[static_cast<size_t>(std::count_if(counts.begin(), counts.end(), [](unsigned k) { return k > 0; }))] += 1;
+            different[static_cast<size_t>(
+                std::count_if(counts.begin(), counts.end(), [](unsigned k) { return k > 0; }))] += 1;
             absence[gap[0]] += 1;
             anyAbsence[*std::max_element(gap.begin(), gap.end())] += 1;
         }
@@ -268,8 +270,9 @@ TEST(Laws, ALongPermanencesLargestCountLiesBetweenItsBonferroniBounds) {
         for (uint64_t j = c; j < c + 2000; ++j)
             pairs += std::exp(logBinomialTerm(n, j, 1.0 / 37) + logBinomialAtLeast(n - j, 1.0 / 36, c));
         const double lower = 37 * one - 666 * pairs;
-        const double upper = lower + 7770 * one * std::exp(logBinomialAtLeast(n - c, 1.0 / 36, c) +
-                                                            logBinomialAtLeast(n - 2 * c, 1.0 / 35, c));
+        const double upper =
+            lower +
+            7770 * one * std::exp(logBinomialAtLeast(n - c, 1.0 / 36, c) + logBinomialAtLeast(n - 2 * c, 1.0 / 35, c));
         const double p = std::exp(logMaxCountAtLeast(n, c));
         EXPECT_GT(p, 1e-3) << c;
         EXPECT_GE(p, lower * (1 - 1e-9)) << c;
@@ -338,7 +341,8 @@ TEST(Laws, TalliesOfPartsJoinToTheTallyOfTheWhole) {
             const unsigned length = random.below(trial % 2 ? 30 : 400);
             for (unsigned t = 0; t < length; ++t) {
                 // Now and then a 37 or a number off the wheel, which are no throws here.
-                const int32_t x = random.below(50) == 0 ? (random.below(2) ? 37 : -5) : static_cast<int32_t>(random.below(37));
+                const int32_t x =
+                    random.below(50) == 0 ? (random.below(2) ? 37 : -5) : static_cast<int32_t>(random.below(37));
                 whole.add(x);
                 part.add(x);
             }

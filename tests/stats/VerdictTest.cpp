@@ -23,7 +23,8 @@ TEST(Verdict, EveryTestsPValueIsValidUnderAFairWheel) {
         ASSERT_EQ(verdict.done, kArchiveTestCount) << a;
         rejected += verdict.rejected();
         for (size_t t = 0; t < kArchiveTestCount; ++t)
-            for (size_t l = 0; l < kLevels.size(); ++l) below[t][l] += verdict.tests[t].logPValue <= std::log(kLevels[l]);
+            for (size_t l = 0; l < kLevels.size(); ++l)
+                below[t][l] += verdict.tests[t].logPValue <= std::log(kLevels[l]);
     }
     for (size_t t = 0; t < kArchiveTestCount; ++t) {
         for (size_t l = 0; l < kLevels.size(); ++l) {
@@ -36,15 +37,15 @@ TEST(Verdict, EveryTestsPValueIsValidUnderAFairWheel) {
 
 TEST(Verdict, HolmStepsDownAndStopsAtTheFirstTestItKeeps) {
     // Sorted 0.001, 0.003, 0.004 lie below 0.01/4, 0.01/3, 0.01/2; 0.5 does not.
-    ArchiveVerdict v = holmVerdict({std::log(0.001), std::log(0.004), std::nullopt, std::log(0.003), std::log(0.5),
-                                    std::nullopt, std::nullopt});
+    ArchiveVerdict v = holmVerdict(
+        {std::log(0.001), std::log(0.004), std::nullopt, std::log(0.003), std::log(0.5), std::nullopt, std::nullopt});
     EXPECT_EQ(v.done, 4u);
     EXPECT_TRUE(v.tests[0].rejected && v.tests[1].rejected && v.tests[3].rejected);
     EXPECT_FALSE(v.tests[4].rejected);
     EXPECT_DOUBLE_EQ(v.tests[1].threshold, 0.005);
     // 0.003 is above 0.01/4: nothing is rejected, not even 0.0049 below its own 0.01/2.
-    v = holmVerdict({std::log(0.003), std::log(0.0049), std::log(0.0049), std::log(0.9), std::nullopt, std::nullopt,
-                     std::nullopt});
+    v = holmVerdict(
+        {std::log(0.003), std::log(0.0049), std::log(0.0049), std::log(0.9), std::nullopt, std::nullopt, std::nullopt});
     EXPECT_FALSE(v.rejected());
     EXPECT_EQ(v.smallest()->test, ArchiveTest::Balance);
 }
