@@ -8,7 +8,10 @@
 namespace kalvor {
 namespace {
 
-enum CachedLaw : unsigned { kLongest, kTime, kHot, kCold, kAbsence };
+// The laws worth keeping: those whose sums cost more than looking them up. The time
+// on one side and the absence are sums of at most m terms and depend on the value
+// seen as much as on the length; they are computed each time.
+enum CachedLaw : unsigned { kLongest, kHot, kCold };
 
 template <typename Compute>
 double cached(LawCache* cache, CachedLaw law, uint64_t a, uint64_t b, Compute compute) {
@@ -48,7 +51,7 @@ FileLaws fileLaws(const SideTally& side, const NumberTally& numbers, LawCache* c
         f.logPLongest = cached(cache, kLongest, m, longest, [&] { return logLongestAtLeast(m, longest); });
         f.logPAlternation = cached(cache, kLongest, m, f.longestAlternation,
                                    [&] { return logLongestAtLeast(m, f.longestAlternation); });
-        f.logPTime = cached(cache, kTime, m / 2, f.timeRight, [&] { return logTimeTwoSided(m / 2, f.timeRight); });
+        f.logPTime = logTimeTwoSided(m / 2, f.timeRight);
     }
 
     const uint64_t n = f.numbers = numbers.throws();
@@ -69,9 +72,7 @@ FileLaws fileLaws(const SideTally& side, const NumberTally& numbers, LawCache* c
             f.longestAbsence = numbers.longestAbsence(x);
             f.absent = x;
         }
-    const uint64_t g = f.longestAbsence;
-    f.logPAbsence =
-        std::min(0.0, std::log(37.0) + cached(cache, kAbsence, n, g, [&] { return logAbsenceAtLeast(n, g); }));
+    f.logPAbsence = std::min(0.0, std::log(37.0) + logAbsenceAtLeast(n, f.longestAbsence));
     if ((f.different = numbers.differentInFirst37())) {
         const std::vector<double>& law = thirdsLaw();
         double atMost = 0, atLeast = 0;
