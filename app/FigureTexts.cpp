@@ -107,33 +107,186 @@ std::array<std::string, kFairChanceCount> probabilityTexts(const WalkFigures& wa
     return texts;
 }
 
-std::vector<std::vector<std::string>> summaryRows(const ArchiveSummary& summary) {
-    std::vector<std::vector<std::string>> rows{{"Abweichung ab", "beobachtet", "erwartet"}};
-    for (const ArchiveSummary::Line& line : summary.lines())
-        rows.push_back({integerText(line.from), integerText(line.observed), fixedText(line.expected, 2)});
-    const ArchiveSummary::Fit f = summary.fit();
-    std::string test = "Chi-Quadrat-Anpassungstest der Werte „P Abweichung“";
-    if (!f.done) {
-        rows.push_back({test + ": zu wenige Dateien", "p-Wert", ""});
-        return rows;
+std::vector<std::string> lawColumns(EvenChance chance) {
+    static constexpr std::array<std::string_view, kLawColumnCount> kColumns{
+        "Schritte",
+        "Rückkehren",
+        "Serien",
+        "P Serien",
+        "Längste Serie Rot",
+        "Längste Serie Schwarz",
+        "P Längste Serie",
+        "Längste Intermittenz",
+        "P Längste Intermittenz",
+        "Zeit Schwarz",
+        "P Zeit",
+        "Zahlen",
+        "Chi-Quadrat Zahlen",
+        "P Zahlen",
+        "Heißeste Zahl",
+        "Treffer heiß",
+        "P Heißeste",
+        "Kälteste Zahl",
+        "Treffer kalt",
+        "P Kälteste",
+        "Ausbleiber Zahl",
+        "Längster Ausbleiber",
+        "P Ausbleiber",
+        "Verschiedene in 37",
+        "P Drittel",
+    };
+    std::vector<std::string> columns;
+    for (std::string_view column : kColumns) columns.push_back(sideCaption(column, chance));
+    return columns;
+}
+
+std::vector<std::string> lawTexts(const FileLaws& f) {
+    std::vector<std::string> t{integerText(f.steps),
+                               integerText(f.returns),
+                               integerText(f.series),
+                               probabilityText(f.logPSeries),
+                               integerText(f.longestLeft),
+                               integerText(f.longestRight),
+                               probabilityText(f.logPLongest),
+                               integerText(f.longestAlternation),
+                               probabilityText(f.logPAlternation),
+                               integerText(f.timeRight),
+                               probabilityText(f.logPTime),
+                               integerText(f.numbers),
+                               std::isnan(f.chiSquare) ? std::string() : fixedText(f.chiSquare, 2),
+                               probabilityText(f.logPNumbers)};
+    const bool thrown = f.numbers > 0;
+    const auto count = [&](uint64_t n) { return thrown ? integerText(n) : std::string(); };
+    for (const std::string& cell :
+         {count(f.hottest), count(f.hotCount), probabilityText(f.logPHot), count(f.coldest), count(f.coldCount),
+          probabilityText(f.logPCold), count(f.absent), count(f.longestAbsence), probabilityText(f.logPAbsence),
+          f.different ? integerText(*f.different) : std::string(), probabilityText(f.logPDifferent)})
+        t.push_back(cell);
+    return t;
+}
+
+std::string testName(ArchiveTest test, EvenChance chance) {
+    switch (test) {
+    case ArchiveTest::Balance:
+        return "Gleichgewicht " + std::string(leftName(chance)) + " – " + std::string(rightName(chance)) + " (Gesamt)";
+    case ArchiveTest::Numbers: return "Die 37 Zahlen";
+    case ArchiveTest::SeriesCount: return "Zahl der Serien (Gesamt)";
+    case ArchiveTest::SeriesLaw: return "Gesetz der Serien";
+    case ArchiveTest::Deviations: return "Abweichungen der Dateien";
+    case ArchiveTest::Blocks: return "Verschiedene Zahlen in Blöcken von 37 Würfen";
+    case ArchiveTest::TimeOnSide: return "Zeit auf einer Seite (Gesamt)";
     }
-    test += " (" + integerText(f.classes) + " Klassen, " + integerText(f.classes - 1) +
-            (f.classes == 2 ? " Freiheitsgrad" : " Freiheitsgrade") + ", Chi-Quadrat " + fixedText(f.chiSquare, 2) +
-            ")";
-    rows.push_back({test, "p-Wert", probabilityText(f.logPValue)});
+    return {};
+}
+
+std::vector<std::vector<std::string>> testRows(const ArchiveVerdict& verdict, EvenChance chance) {
+    std::vector<std::vector<std::string>> rows{{"Test", "p-Wert", "Schwelle nach Holm", "Ergebnis"}};
+    for (const TestOutcome& t : verdict.tests) {
+        if (!t.done) {
+            rows.push_back({testName(t.test, chance), "", "", "zu wenige Würfe"});
+            continue;
+        }
+        rows.push_back({testName(t.test, chance), probabilityText(t.logPValue), probabilityText(std::log(t.threshold)),
+                        t.rejected ? "spricht dagegen" : "spricht nicht dagegen"});
+    }
     return rows;
 }
 
-std::string verdictText(const ArchiveSummary& summary) {
-    const ArchiveSummary::Fit f = summary.fit();
-    const std::string files = integerText(summary.files());
-    if (!f.done) return "Für einen Anpassungstest sind es zu wenige Dateien (" + files + ").";
-    const std::string p = "p = " + probabilityText(f.logPValue);
-    if (f.logPValue < std::log(kVerdictLevel))
-        return "Die Abweichungen der " + files +
-               " Dateien passen nicht zu einem fairen Kessel (Chi-Quadrat-Anpassungstest, " + p + " < 0.01).";
-    return "Die Abweichungen der " + files +
-           " Dateien sind mit einem fairen Kessel vereinbar (Chi-Quadrat-Anpassungstest, " + p + ").";
+std::string verdictText(const ArchiveVerdict& verdict, EvenChance chance) {
+    const TestOutcome* smallest = verdict.smallest();
+    if (!smallest) return "Für einen Test sind es zu wenige Würfe.";
+    const std::string level = probabilityText(std::log(verdict.level));
+    const std::string tests = integerText(verdict.done) + (verdict.done == 1 ? " Test" : " Tests");
+    if (!verdict.rejected())
+        return "Kein Test spricht gegen einen fairen Kessel (" + tests + " nach Holm auf dem Niveau " + level +
+               "; kleinster p-Wert " + probabilityText(smallest->logPValue) + ": " + testName(smallest->test, chance) +
+               ").";
+    std::string against;
+    for (const TestOutcome& t : verdict.tests) {
+        if (!t.rejected) continue;
+        if (!against.empty()) against += "; ";
+        against += testName(t.test, chance) + ", p = " + probabilityText(t.logPValue);
+    }
+    return "Gegen einen fairen Kessel spricht: " + against + " (" + tests + " nach Holm auf dem Niveau " + level + ").";
+}
+
+std::vector<std::string> readingNotes(uint64_t files) {
+    // The report's five probability columns and those of the laws' file.
+    uint64_t columns = kProbabilityColumns.size();
+    for (const std::string& column : lawColumns(EvenChance::RedBlack)) columns += column.starts_with("P ");
+    const auto about = [&](uint64_t per) { return integerText((files * per + 50) / 100); };
+    return {
+        "„P Abweichung“ ist zweiseitig: so weit zu irgendeiner Seite. „P >+ Abweichung“ und „P >- Abweichung“ "
+        "gelten nur für eine Seite, die vor dem Hinsehen feststand; sonst gilt die doppelte Zahl, „P Abweichung“.",
+        "„P 0-Linie“ misst nur wenige Rückkehren zur Nulllinie: unter 6366 Schritten fällt es nie unter 0.01, und "
+        "eine streng wechselnde Serie hat dort etwa 1.",
+        "Unter einem fairen Kessel liegt jede dieser Wahrscheinlichkeiten höchstens mit 1 % Wahrscheinlichkeit unter "
+        "0.01: bei " +
+            integerText(files) + (files == 1 ? " Datei" : " Dateien") + " sind je Spalte etwa " + about(1) +
+            " solche Werte zu erwarten, in allen " + integerText(columns) + " Spalten zusammen etwa " + about(columns) +
+            ", ohne dass am Kessel etwas wäre. Über das Archiv urteilt das Urteil.",
+    };
+}
+
+namespace {
+
+// An expected count: two decimals, or four significant digits where it is small.
+std::string expectedText(double x) {
+    if (x >= 0.01 || x <= 0) return fixedText(x, 2);
+    return probabilityText(std::log(x));
+}
+
+// The row of a chi-square test, or its reason for not being done.
+std::vector<std::string> testRow(std::string name, const ChiSquareTest& t, std::string_view tooFew) {
+    if (!t.done) return {name + ": " + std::string(tooFew), "p-Wert", ""};
+    name += " (" + integerText(t.classes) + " Klassen, " + integerText(t.degrees) +
+            (t.degrees == 1 ? " Freiheitsgrad" : " Freiheitsgrade") + ", Chi-Quadrat " + fixedText(t.chiSquare, 2) +
+            ")";
+    return {name, "p-Wert", probabilityText(t.logPValue)};
+}
+
+}  // namespace
+
+std::vector<std::vector<std::string>> summaryRows(const ArchiveSummary& deviations, const ArchiveLaws& laws,
+                                                  const ArchiveVerdict& verdict, EvenChance chance) {
+    std::vector<std::vector<std::string>> rows{{"Abweichung ab", "beobachtet", "erwartet"}};
+    for (const ArchiveSummary::Line& line : deviations.lines())
+        rows.push_back({integerText(line.from), integerText(line.observed), expectedText(line.expected)});
+    const ArchiveSummary::Fit f = deviations.fit();
+    std::string test = "Chi-Quadrat-Anpassungstest der Werte „P Abweichung“";
+    if (!f.done) {
+        rows.push_back({test + ": zu wenige Dateien", "p-Wert", ""});
+    } else {
+        test += " (" + integerText(f.classes) + " Klassen, " + integerText(f.classes - 1) +
+                (f.classes == 2 ? " Freiheitsgrad" : " Freiheitsgrade") + ", Chi-Quadrat " + fixedText(f.chiSquare, 2) +
+                ")";
+        rows.push_back({test, "p-Wert", probabilityText(f.logPValue)});
+    }
+
+    rows.emplace_back();
+    rows.push_back({"Serienlänge", "beobachtet", "erwartet"});
+    for (const ArchiveLaws::SeriesLine& line : laws.seriesLines())
+        rows.push_back({integerText(line.length), integerText(line.observed), expectedText(line.expected)});
+    rows.push_back(testRow("Chi-Quadrat-Test des Gesetzes der Serien", laws.seriesTest(), "zu wenige Serien"));
+
+    rows.emplace_back();
+    rows.push_back({"Verschiedene in 37", "beobachtet", "erwartet"});
+    for (const ArchiveLaws::BlockLine& line : laws.blockLines())
+        rows.push_back({integerText(line.different), integerText(line.observed), expectedText(line.expected)});
+    rows.push_back(testRow("Chi-Quadrat-Test der Blöcke von 37 Würfen", laws.blockTest(), "zu wenige Blöcke"));
+
+    rows.emplace_back();
+    rows.push_back({"Zahl", "beobachtet", "erwartet"});
+    const double each = static_cast<double>(laws.numberThrows()) / 37;
+    for (unsigned x = 0; x < 37; ++x)
+        rows.push_back({integerText(x), integerText(laws.numberCounts()[x]), expectedText(each)});
+    rows.push_back(testRow("Chi-Quadrat-Test der 37 Zahlen", laws.numbersTest(), "zu wenige Würfe"));
+
+    rows.emplace_back();
+    for (std::vector<std::string>& row : testRows(verdict, chance)) rows.push_back(std::move(row));
+    rows.emplace_back();
+    rows.push_back({verdictText(verdict, chance)});
+    return rows;
 }
 
 }  // namespace kalvor

@@ -11,8 +11,10 @@
 
 #include "core/Controls.h"
 #include "core/SeriesState.h"
+#include "stats/ArchiveLaws.h"
 #include "stats/ArchiveSummary.h"
 #include "stats/FairWalk.h"
+#include "stats/FileLaws.h"
 #include "stats/Walk.h"
 
 namespace kalvor {
@@ -43,10 +45,34 @@ std::string probabilityText(double logP);
 // a walk without steps.
 std::array<std::string, kFairChanceCount> probabilityTexts(const WalkFigures& walk);
 
-// The summary file's rows: the header, a row per deviation, the test's row.
-std::vector<std::vector<std::string>> summaryRows(const ArchiveSummary& summary);
+// The columns of the laws' file after "Datei", with the chance's sides in place of
+// red and black.
+inline constexpr std::size_t kLawColumnCount = 25;
+std::vector<std::string> lawColumns(EvenChance chance);
 
-// The archive's verdict in one German sentence.
-std::string verdictText(const ArchiveSummary& summary);
+// A file's laws in the order of lawColumns: counts as whole numbers, probabilities as
+// probabilityText writes them, empty where the file has none of a figure.
+std::vector<std::string> lawTexts(const FileLaws& laws);
+
+// What an archive test looks at, in a few words.
+std::string testName(ArchiveTest test, EvenChance chance);
+
+// The table of the archive's tests: test, p-value, Holm's threshold, its result.
+std::vector<std::vector<std::string>> testRows(const ArchiveVerdict& verdict, EvenChance chance);
+
+// The archive's verdict in one German sentence: the tests that speak against a fair
+// wheel, or that none does, with the number of tests and the smallest p-value.
+std::string verdictText(const ArchiveVerdict& verdict, EvenChance chance);
+
+// How to read the figures of an archive of `files` files, a sentence each: the
+// two-sided figure first, what P 0-Linie measures, and how many small values a fair
+// wheel gives among so many files and columns.
+std::vector<std::string> readingNotes(uint64_t files);
+
+// The summary file's rows, in sections parted by an empty row: the deviations with
+// their test, the law of series, the blocks of 37 throws, the 37 numbers, the table
+// of tests, and the verdict in the last row.
+std::vector<std::vector<std::string>> summaryRows(const ArchiveSummary& deviations, const ArchiveLaws& laws,
+                                                  const ArchiveVerdict& verdict, EvenChance chance);
 
 }  // namespace kalvor

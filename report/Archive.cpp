@@ -9,14 +9,45 @@
 
 namespace kalvor {
 
+namespace {
+
+std::string lawsLine(std::string_view file, const std::vector<std::string>& laws) {
+    std::vector<std::string> fields{std::string(file)};
+    fields.insert(fields.end(), laws.begin(), laws.end());
+    fields.resize(1 + kLawColumnCount);  // a refused file: empty cells
+    std::string line;
+    appendCsvLine(line, fields);
+    return line;
+}
+
+}  // namespace
+
+// The verdict looks at all files as one walk, so the summary and the page need the
+// throws; the laws' file needs the tallies, and the line "Gesamt" both.
 ArchiveExtras::ArchiveExtras(ArchiveOptions options)
-    : options_(std::move(options)), keepThrows_(options_.joined || !options_.htmlPath.empty()) {
+    : options_(std::move(options)),
+      keepThrows_(options_.joined || !options_.htmlPath.empty() || !options_.summaryPath.empty()),
+      tallies_(!options_.lawsPath.empty() || !options_.htmlPath.empty() || !options_.summaryPath.empty()) {
     if (!options_.htmlPath.empty()) page_ = std::make_unique<HtmlPage>(options_.htmlPath);
 }
 
 ArchiveExtras::~ArchiveExtras() = default;
 
-ReplayExtras ArchiveExtras::replayExtras() const { return {options_.chance, keepThrows_}; }
+ReplayExtras ArchiveExtras::replayExtras() {
+    return {options_.chance, keepThrows_, tallies_, options_.lawsPath.empty() ? nullptr : &cache_};
+}
+
+void ArchiveExtras::start(const OutputGuard& guard) {
+    if (options_.lawsPath.empty()) return;
+    lawsFile_ = std::make_unique<OutputFile>(options_.lawsPath, guard);
+    std::vector<std::string> header{"Datei"};
+    for (std::string& column : lawColumns(options_.chance)) header.push_back(std::move(column));
+    std::string line;
+    appendCsvLine(line, header);
+    lawsFile_->write(line);
+}
+
+ArchiveVerdict ArchiveExtras::verdict() const { return archiveVerdict(summary_, laws_, joinedSide_); }
 
 std::array<std::string, 5> ArchiveExtras::probabilities(const FileReport& report) const {
     if (report.refused() || !options_.probabilities) return {};
@@ -25,6 +56,7 @@ std::array<std::string, 5> ArchiveExtras::probabilities(const FileReport& report
 
 void ArchiveExtras::add(const std::vector<std::string>& fields, FileReport& report) {
     if (!report.refused() && report.walk.steps() > 0) summary_.add(report.walk.steps(), report.walk.deviation());
+    if (report.tallies) laws_.add(report.tallies->side, report.tallies->numbers);
     if (page_) {
         PageRow row;
         row.fields = fields;
@@ -43,10 +75,12 @@ void ArchiveExtras::add(const std::vector<std::string>& fields, FileReport& repo
         for (size_t i = 0; i < report.throws.size(); ++i) {
             const ThrowKind kind = report.throws[i];
             joined_.play(kind);
+            joinedSide_.play(kind);
             if (moveOf(kind) != 0) trace_.step(joined_.position);
         }
         report.throws = {};
     }
+    if (lawsFile_) lawsFile_->write(lawsLine(fields.front(), report.laws));
 }
 
 std::vector<std::string> ArchiveExtras::joinedLine() {
@@ -63,9 +97,20 @@ std::vector<std::string> ArchiveExtras::joinedLine() {
 bool ArchiveExtras::finish(const std::vector<std::string>& columns, const OutputGuard& guard,
                            std::vector<std::string>& errors, std::ostream& out) {
     bool written = true;
+    if (lawsFile_) {
+        if (options_.joined)
+            lawsFile_->write(lawsLine("Gesamt", lawTexts(fileLaws(joinedSide_, laws_.joinedNumbers(), &cache_))));
+        if (const std::string why = lawsFile_->commit(); !why.empty()) {
+            errors.push_back("Gesetze nicht geschrieben (" + why + "): " + options_.lawsPath);
+            written = false;
+        }
+        lawsFile_.reset();
+    }
+    const ArchiveVerdict judged = options_.summaryPath.empty() && !page_ ? ArchiveVerdict{} : verdict();
     if (!options_.summaryPath.empty()) {
         std::string csv;
-        for (const std::vector<std::string>& row : summaryRows(summary_)) appendCsvLine(csv, row);
+        for (const std::vector<std::string>& row : summaryRows(summary_, laws_, judged, options_.chance))
+            appendCsvLine(csv, row);
         if (options_.summaryPath == "-") {
             out.write(csv.data(), static_cast<std::streamsize>(csv.size()));
         } else {
@@ -90,7 +135,7 @@ bool ArchiveExtras::finish(const std::vector<std::string>& columns, const Output
         overview.left = leftName(options_.chance);
         overview.right = rightName(options_.chance);
         overview.summary = summary_.lines();
-        overview.verdict = verdictText(summary_);
+        overview.verdict = verdictText(judged, options_.chance);
         overview.joinedRows = trace_.rows();
         overview.joined = joinedLine();
         overview.joinedSteps = joined_.steps();

@@ -28,6 +28,9 @@ constexpr std::string_view kHelp =
     "                 „-“: auf die Standardausgabe, statt der Zeilen je Datei\n"
     "  --joined       eine Zeile „Gesamt“: alle Dateien als eine Serie\n"
     "  --html DATEI   alles als eine HTML-Seite mit Diagrammen in DATEI\n"
+    "  --laws DATEI   je Datei die Gesetze des Zufalls (Serien, Intermittenzen,\n"
+    "                 Zeit auf einer Seite, die 37 Zahlen) mit ihren exakten\n"
+    "                 Wahrscheinlichkeiten als CSV in DATEI\n"
     "  -j N           N Dateien gleichzeitig auswerten, höchstens 256\n"
     "                 (Vorgabe: eine je Prozessorkern)\n"
     "  -h, --help     diese Hilfe zeigen\n"
@@ -42,14 +45,14 @@ constexpr std::string_view kHelp =
     "Ausgabe nicht geschrieben werden konnte (auch bei geschlossener Standardausgabe)\n"
     "oder eine Ausgabedatei oder das Verzeichnis der Diagramme von vornherein nicht.\n";
 
-enum OptionId { kHelpOption, kVersionOption, kChart, kJobs, kChance, kSummary, kJoined, kHtml };
+enum OptionId { kHelpOption, kVersionOption, kChart, kJobs, kChance, kSummary, kJoined, kHtml, kLaws };
 
 struct ReportOption {
     OptionSpec spec;
     std::string_view needs;  // what a missing or wrong value is told, after the option's name
 };
 
-constexpr std::array<ReportOption, 8> kOptions{{
+constexpr std::array<ReportOption, 9> kOptions{{
     {{kHelpOption, "help", 'h', false}, {}},
     {{kVersionOption, "version", 0, false}, {}},
     {{kChart, "chart", 0, true}, "braucht ein Verzeichnis"},
@@ -58,6 +61,7 @@ constexpr std::array<ReportOption, 8> kOptions{{
     {{kSummary, "summary", 0, true}, "braucht eine Datei"},
     {{kJoined, "joined", 0, false}, {}},
     {{kHtml, "html", 0, true}, "braucht eine Datei"},
+    {{kLaws, "laws", 0, true}, "braucht eine Datei"},
 }};
 
 const ReportOption& optionOf(int id) { return kOptions[static_cast<size_t>(id)]; }
@@ -128,6 +132,7 @@ ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
             if (o.value == "-") return error("--html schreibt nicht auf die Standardausgabe (eine Datei „-“: ./-)");
             options.archive.htmlPath = o.value;
             break;
+        case kLaws: options.archive.lawsPath = o.value; break;
         case kJoined: options.archive.joined = true; break;
         }
     }

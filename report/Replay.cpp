@@ -39,8 +39,10 @@ std::string_view reason(const std::optional<ImportResult>& result) {
 // A chart's raster is 325 kB, above malloc's threshold for mapping blocks of their
 // own: every file would map fresh pages, fault them in and unmap them again, which
 // costs more than drawing and packing the chart. Kept in the heap, the raster of
-// one file reuses the pages of the one before.
-void keepRastersInTheHeap() {
+// one file reuses the pages of the one before. The same holds for the reader's
+// buffer once the laws' small figures of every file lie beside it: without a
+// threshold the heap's top would be given back and taken again for every file.
+void keepBuffersInTheHeap() {
     static std::once_flag once;
     std::call_once(once, [] {
         mallopt(M_MMAP_THRESHOLD, 4 << 20);
@@ -55,12 +57,29 @@ std::string headerText(const Field& field) {
     return decodeLine(field.text, std::numeric_limits<std::size_t>::max(), field.cut);
 }
 
+// The numbers of the imported list, index 0 unused: the margin beyond them is no throw.
+size_t listNumbers(const SeriesState& state) {
+    if (!state.permPresent || state.perm.size() <= kPermMargin) return 0;
+    return state.perm.size() - kPermMargin - 1;
+}
+
 // The throws of the list that the run did not reach (a counter of the window met
 // its limit) go on to the joined walk all the same.
 void recordUnplayed(const SeriesState& state, ThrowList& all) {
-    if (!state.permPresent || state.perm.size() <= kPermMargin) return;
-    const size_t numbers = state.perm.size() - kPermMargin - 1;  // index 0 is unused
-    for (size_t i = all.size() + 1; i <= numbers; ++i) all.push(throwKind(state.perm[i], state.farbe));
+    for (size_t i = all.size() + 1; i <= listNumbers(state); ++i) all.push(throwKind(state.perm[i], state.farbe));
+}
+
+// The numbers the run played, and the file's laws over them as the file's line gives
+// its other figures; then the numbers it did not reach, as the joined walk takes them.
+void finishTallies(const SeriesState& state, const ReplayExtras& extras, FileReport& report, FileReport::Tallies& t) {
+    const size_t played = static_cast<size_t>(report.walk.throws);
+    for (size_t i = 1; i <= played; ++i) t.numbers.add(state.perm[i]);
+    if (extras.laws) report.laws = lawTexts(fileLaws(t.side, t.numbers, extras.laws));
+    for (size_t i = played + 1; i <= listNumbers(state); ++i) {
+        t.side.play(throwKind(state.perm[i], state.farbe));
+        t.numbers.add(state.perm[i]);
+    }
+    report.tallies = std::move(t);
 }
 
 }  // namespace
@@ -70,7 +89,7 @@ Answer HeadlessPlatform::askYesNoCancel(const std::string&, const std::string&) 
 void HeadlessPlatform::inform(const std::string& message, const std::string&) { messages.push_back(message); }
 
 FileReport replayPermanence(const std::string& path, bool withChart, const ReplayExtras& extras, ListBudget* budget) {
-    if (withChart) keepRastersInTheHeap();
+    if (withChart || extras.tallies) keepBuffersInTheHeap();
     HeadlessPlatform platform;
     ClockRandom random;  // a replay draws no number, but the window seeds its generator at load
     ReplayDisk disk;
@@ -92,7 +111,9 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     const std::string imported = c.text.text;
     for (size_t k = 0; k < report.header.size(); ++k) report.header[k] = headerText(window.panel().header()[k]);
     window.setEvenChance(extras.chance);
+    FileReport::Tallies tallies;
     if (extras.keepThrows) window.form().walk().record(&report.throws);
+    if (extras.tallies) window.form().walk().tally(&tallies.side);
 
     c.Option1.select(Mode::Durchlauf);
     c.okstart.click();
@@ -109,10 +130,10 @@ FileReport replayPermanence(const std::string& path, bool withChart, const Repla
     }
     for (const std::string& m : platform.messages) appendNote(report.note, m);
     report.walk = window.form().figures();
-    if (extras.keepThrows) {
-        window.form().walk().record(nullptr);
-        recordUnplayed(window.state(), report.throws);
-    }
+    window.form().walk().record(nullptr);
+    window.form().walk().tally(nullptr);
+    if (extras.keepThrows) recordUnplayed(window.state(), report.throws);
+    if (extras.tallies) finishTallies(window.state(), extras, report, tallies);
     if (withChart) report.chartPng = encodePng(c.blatt.pixels(), TendencyChart::kWidth, TendencyChart::kHeight);
     // The list goes before the panel gives its memory back to the budget.
     std::vector<int32_t>().swap(window.state().perm);

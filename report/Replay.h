@@ -4,6 +4,7 @@
 // controls. What the labels and the prompt show afterwards is the file's result.
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@
 #include "import/ListBudget.h"
 #include "import/LocalFileSystem.h"
 #include "import/Permanence.h"
+#include "stats/FileLaws.h"
+#include "stats/Tally.h"
 #include "stats/Walk.h"
 
 namespace kalvor {
@@ -36,6 +39,14 @@ struct FileReport {
     WalkFigures walk;
     // Every throw of the list, when asked for: the archive's joined walk.
     ThrowList throws;
+    // What the laws count over every throw of the list, when asked for.
+    struct Tallies {
+        SideTally side;
+        NumberTally numbers;
+    };
+    std::optional<Tallies> tallies;
+    // The texts of the laws of the throws the run played, when asked for.
+    std::vector<std::string> laws;
     // The file that was read, which no output of the run may replace.
     FileId input;
 
@@ -88,6 +99,8 @@ private:
 struct ReplayExtras {
     EvenChance chance = EvenChance::RedBlack;  // the split of 1-36 the run plays with
     bool keepThrows = false;                   // fills FileReport::throws
+    bool tallies = false;                      // fills FileReport::tallies
+    LawCache* laws = nullptr;                  // when given, fills FileReport::laws
 };
 
 // path is absolute. Touches nothing shared but the budget, which the list of

@@ -127,6 +127,7 @@ std::string sharedOutput(const ReportOptions& options) {
     if (!options.archive.summaryPath.empty() && options.archive.summaryPath != "-")
         outputs.emplace_back("--summary", &options.archive.summaryPath);
     if (!options.archive.htmlPath.empty()) outputs.emplace_back("--html", &options.archive.htmlPath);
+    if (!options.archive.lawsPath.empty()) outputs.emplace_back("--laws", &options.archive.lawsPath);
     for (size_t i = 0; i < outputs.size(); ++i)
         for (size_t j = i + 1; j < outputs.size(); ++j)
             if (samePlace(*outputs[i].second, *outputs[j].second))
@@ -168,7 +169,8 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     LocalFileSystem disk;
     // Counted first only where a count or the inputs are needed.
     Survey survey;
-    const bool outputFiles = withCharts || !options.archive.summaryPath.empty() || !options.archive.htmlPath.empty();
+    const bool outputFiles = withCharts || !options.archive.summaryPath.empty() || !options.archive.htmlPath.empty() ||
+                             !options.archive.lawsPath.empty();
     if (outputFiles || options.progress) survey = surveyTargets(options.paths, disk);
     // No output replaces an input or the files standard output and error go to.
     OutputGuard guard;
@@ -177,13 +179,15 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     guard.protectDescriptor(2);
     // An output that cannot be taken is told before the work for it is done.
     for (const auto& [what, path] :
-         {std::pair{"Zusammenfassung", &options.archive.summaryPath}, std::pair{"Seite", &options.archive.htmlPath}}) {
+         {std::pair{"Zusammenfassung", &options.archive.summaryPath}, std::pair{"Seite", &options.archive.htmlPath},
+          std::pair{"Gesetze", &options.archive.lawsPath}}) {
         if (path->empty() || *path == "-") continue;
         if (const std::string why = OutputFile::refusal(*path, guard); !why.empty()) {
             notice(err, std::string(what) + " nicht geschrieben (" + why + "): " + *path);
             return kOutputError;
         }
     }
+    extras.start(guard);
     std::unique_ptr<ChartFolder> charts;
     if (withCharts) {
         charts = ChartFolder::open(options.chartDirectory, guard);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 
 #include "stats/FairWalk.h"
 
@@ -10,6 +11,9 @@ namespace kalvor {
 namespace {
 
 constexpr double kFewest = 5;  // files a class of the test must expect
+// Beyond a deviation a fair wheel expects fewer files of, the table gives only the
+// tens that files reached.
+constexpr double kFewestShown = 1e-9;
 
 }  // namespace
 
@@ -59,14 +63,26 @@ double ArchiveSummary::chance(uint64_t m, uint64_t deviation) const {
 }
 
 std::vector<ArchiveSummary::Line> ArchiveSummary::lines() const {
+    std::set<uint64_t> reached;  // the tens files reached
+    for (const auto& [key, count] : seen_)
+        if (key.second >= 10) reached.insert(key.second / 10 * 10);
+    const uint64_t top = reached.empty() ? 0 : *reached.rbegin();
     std::vector<Line> result;
-    for (uint64_t from = 10;; from += 10) {
+    for (uint64_t from = 10;;) {
         Line line{from, 0, 0};
         for (const auto& [m, count] : lengths_) line.expected += static_cast<double>(count) * chance(m, from);
-        if (line.expected < 1) break;
+        if (line.expected < 1 && from > top) break;
         for (const auto& [key, count] : seen_)
             if (key.second >= from) line.observed += count;
         result.push_back(line);
+        if (line.expected >= kFewestShown) {
+            from += 10;
+            continue;
+        }
+        // Far out, where a fair wheel expects next to nothing, only the tens reached.
+        const auto next = reached.upper_bound(from);
+        if (next == reached.end()) break;
+        from = *next;
     }
     return result;
 }

@@ -27,7 +27,9 @@ public:
         uint64_t observed;  // files whose max(h, t) reached it
         double expected;    // the sum over the files of P_m(max |S_k| >= from)
     };
-    // from = 10, 20, 30, ... while a fair wheel expects at least one file.
+    // from = 10, 20, 30, ... while a fair wheel expects at least one file, and on to
+    // the largest deviation reached; where it expects fewer than 1e-9 files, only the
+    // tens that files reached.
     std::vector<Line> lines() const;
 
     struct Fit {

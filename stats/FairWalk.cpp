@@ -5,35 +5,12 @@
 #include <limits>
 #include <numbers>
 
+#include "stats/LogTerms.h"
+
 namespace kalvor {
 namespace {
 
 constexpr double kNone = -std::numeric_limits<double>::infinity();
-
-// ln n! - ln(sqrt(2 pi n) (n/e)^n), the error of Stirling's formula.
-double stirlingError(double n) {
-    if (n <= 15) return std::lgamma(n + 1) - (n + 0.5) * std::log(n) + n - 0.5 * std::log(2 * std::numbers::pi);
-    const double nn = n * n;
-    constexpr double s0 = 1.0 / 12, s1 = 1.0 / 360, s2 = 1.0 / 1260, s3 = 1.0 / 1680, s4 = 1.0 / 1188;
-    return (s0 - (s1 - (s2 - (s3 - s4 / nn) / nn) / nn) / nn) / n;
-}
-
-// x ln(x/y) + y - x without the cancellation of its direct form when x is near y.
-double deviance(double x, double y) {
-    if (std::abs(x - y) < 0.1 * (x + y)) {
-        const double v = (x - y) / (x + y);
-        double sum = (x - y) * v;
-        double power = 2 * x * v;
-        for (int j = 1; j < 1000; ++j) {
-            power *= v * v;
-            const double next = sum + power / (2 * j + 1);
-            if (next == sum) break;
-            sum = next;
-        }
-        return sum;
-    }
-    return x * std::log(x / y) + y - x;
-}
 
 // ln(C(m, j) / 2^m), to the last few bits of a double for every m.
 double logHalfBinomial(uint64_t m, uint64_t j) {

@@ -35,6 +35,7 @@ void ThrowList::push(ThrowKind kind) {
 void SeriesWalk::played(ThrowKind kind) {
     figures_.play(kind);
     if (list_) list_->push(kind);
+    if (sides_) sides_->play(kind);
 }
 
 void WalkTrace::step(int64_t position) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/ThrowKind.h"
+#include "stats/Tally.h"
 
 namespace kalvor {
 
@@ -46,19 +47,24 @@ private:
     std::size_t size_ = 0;
 };
 
-// The walk of the series in the window, fed by its engine; when a list is given,
-// every throw played also goes there.
+// The walk of the series in the window, fed by its engine; when a list or a tally
+// is given, every throw played also goes there.
 class SeriesWalk final : public ThrowObserver {
 public:
     void played(ThrowKind kind) override;
-    void cleared() override { figures_ = {}; }
+    void cleared() override {
+        figures_ = {};
+        if (sides_) *sides_ = {};
+    }
 
     const WalkFigures& figures() const { return figures_; }
     void record(ThrowList* list) { list_ = list; }
+    void tally(SideTally* sides) { sides_ = sides; }
 
 private:
     WalkFigures figures_;
     ThrowList* list_ = nullptr;
+    SideTally* sides_ = nullptr;
 };
 
 // The range of a long walk per row of a chart: the minimum and maximum of S_k over

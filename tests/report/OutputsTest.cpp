@@ -118,7 +118,8 @@ TEST_F(Outputs, TheSummaryOnStandardOutput) {
     EXPECT_EQ(run.status, kAllRead) << run.err;
     EXPECT_TRUE(run.out.starts_with("Abweichung ab,beobachtet,erwartet\r\n")) << run.out;
     EXPECT_EQ(run.out.find("Datei,"), std::string::npos);
-    EXPECT_EQ(run.out.find("Gesamt"), std::string::npos);
+    EXPECT_EQ(run.out.find(",Spielbank Hamburg,"), std::string::npos);  // no file's line, and no "Gesamt" line
+    EXPECT_EQ(run.out.find("\r\nGesamt,"), std::string::npos);
     // The page still has every file and the joined line.
     EXPECT_NE(readAll(page).find("Gesamt"), std::string::npos);
     const Written file = reportOf({"--summary", (dir / "z.csv").string(), kExamples.string()});

@@ -425,8 +425,9 @@ TEST(ReportMemory, APoolWorksWithTheThreadsItGets) {
 // any order, values attached or apart, and the first mistake named.
 TEST(ReportCommandLine, OptionsInAnyOrderAndEveryMistakeNamed) {
     using Action = ReportCommand::Action;
-    const ReportCommand run = parseReportArguments({"-j2", "a.txt", "--chart=bilder", "--chance", "pair-impair",
-                                                    "--joined", "--summary", "s.csv", "b", "--", "-c.txt"});
+    const ReportCommand run =
+        parseReportArguments({"-j2", "a.txt", "--chart=bilder", "--chance", "pair-impair", "--joined", "--summary",
+                              "s.csv", "b", "--laws", "g.csv", "--", "-c.txt"});
     ASSERT_EQ(run.action, Action::Run) << run.error;
     EXPECT_EQ(run.options.paths, (std::vector<std::string>{"a.txt", "b", "-c.txt"}));
     EXPECT_EQ(run.options.jobs, 2u);
@@ -434,6 +435,7 @@ TEST(ReportCommandLine, OptionsInAnyOrderAndEveryMistakeNamed) {
     EXPECT_EQ(run.options.archive.chance, EvenChance::EvenOdd);
     EXPECT_TRUE(run.options.archive.joined);
     EXPECT_EQ(run.options.archive.summaryPath, "s.csv");
+    EXPECT_EQ(run.options.archive.lawsPath, "g.csv");
     EXPECT_EQ(parseReportArguments({"-j", "3", "--html", "p.html", "-"}).options.jobs, 3u);
     EXPECT_EQ(parseReportArguments({"-j", "3", "--html", "p.html", "-"}).options.paths, std::vector<std::string>{"-"});
 
@@ -448,6 +450,7 @@ TEST(ReportCommandLine, OptionsInAnyOrderAndEveryMistakeNamed) {
              {{"--chart=", "a.txt"}, "--chart braucht ein Verzeichnis"},
              {{"--chance=rouge", "a.txt"}, "--chance braucht rot-schwarz, pair-impair oder manque-passe"},
              {{"a.txt", "--summary"}, "--summary braucht eine Datei"},
+             {{"a.txt", "--laws"}, "--laws braucht eine Datei"},
              {{"--html", "a.txt"}, "keine Datei angegeben"},
              {{}, "keine Datei angegeben"},
          }) {

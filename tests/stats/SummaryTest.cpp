@@ -41,7 +41,9 @@ TEST(Summary, AFairArchivePassesAndABiasedOneFails) {
     const auto lines = fair.lines();
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines.front().from, 10u);
-    EXPECT_GE(lines.back().expected, 1.0);
+    // On to the largest deviation a file reached, past where a fair wheel expects one file.
+    EXPECT_GE(lines.back().observed, 1u);
+    EXPECT_LT(lines.back().expected, 1.0);
     for (const auto& line : lines) {
         const double p = line.expected / 10'000;
         EXPECT_LE(std::abs(static_cast<double>(line.observed) - line.expected),
