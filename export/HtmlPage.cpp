@@ -160,9 +160,36 @@ std::string introduction(const PageOverview& o, uint64_t rows, const HtmlPage::A
     return text;
 }
 
+// The verdict first, and how to read the many figures below it.
+std::string verdictSection(const PageOverview& o) {
+    std::string text = "<p class=\"urteil\">" + htmlText(o.verdict) + "</p>\n";
+    if (!o.notes.empty()) {
+        text += "<ul class=\"klein\">";
+        for (const std::string& note : o.notes) text += "<li>" + htmlText(note) + "</li>";
+        text += "</ul>\n";
+    }
+    return text;
+}
+
+// A small table: its first row the head.
+std::string smallTable(const std::vector<std::vector<std::string>>& rows, std::string_view caption) {
+    if (rows.empty()) return {};
+    std::string text = "<table class=\"klein\"><caption>" + htmlText(caption) + "</caption><thead><tr>";
+    for (const std::string& head : rows.front()) text += cell("th", " scope=\"col\"", head);
+    text += "</tr></thead><tbody>";
+    for (size_t r = 1; r < rows.size(); ++r) {
+        text += "<tr>";
+        for (size_t c = 0; c < rows[r].size(); ++c)
+            text += c == 0 ? cell("th", " scope=\"row\"", rows[r][c]) : cell("td", "", rows[r][c]);
+        text += "</tr>";
+    }
+    return text + "</tbody></table>\n";
+}
+
 std::string archiveSection(const PageOverview& o) {
-    std::string text = "<section>\n<h2>Das Archiv gegen einen fairen Kessel</h2>\n<p class=\"urteil\">" +
-                       htmlText(o.verdict) + "</p>\n<figure>" + summarySvg(o.summary) +
+    std::string text = "<section>\n<h2>Das Archiv gegen einen fairen Kessel</h2>\n" +
+                       smallTable(o.tests, "Die Tests des Urteils, nach Holm zusammengenommen") + "<figure>" +
+                       summarySvg(o.summary) +
                        "<figcaption>Balken: Dateien, deren größte Abweichung den Wert erreichte; Linie: wie viele "
                        "ein fairer Kessel erwartet.</figcaption></figure>\n";
     if (!o.summary.empty()) {
@@ -175,6 +202,18 @@ std::string archiveSection(const PageOverview& o) {
         text += "</tbody></table>\n";
     }
     return text + "</section>\n";
+}
+
+std::string lawsSection(const PageOverview& o) {
+    uint64_t throws = 0;
+    for (const uint64_t c : o.numberCounts) throws += c;
+    return "<section>\n<h2>Das Gesetz der Serie</h2>\n<figure>" + seriesSvg(o.series) +
+           "<figcaption>Balken: Serien genau dieser Länge in allen Dateien, beide Seiten; Linie: wie viele ein fairer "
+           "Kessel erwartet.</figcaption></figure>\n</section>\n<section>\n<h2>Die 37 Zahlen</h2>\n<figure>" +
+           numbersSvg(o.numberCounts, o.bandLow, o.bandHigh) + "<figcaption>Treffer jeder Zahl in " +
+           integerText(throws) +
+           " Würfen; im grünen Band bleiben bei einem fairen Kessel alle 37 Zahlen zugleich, 99-mal in 100 "
+           "Archiven.</figcaption></figure>\n</section>\n";
 }
 
 std::string joinedSection(const PageOverview& o) {
@@ -245,8 +284,8 @@ std::string HtmlPage::write(const PageOverview& o, const OutputGuard& guard) {
     if (!rows_.rewind()) return rows_.failure();
     std::sort(pictures_.begin(), pictures_.end(), [](const Picture& a, const Picture& b) { return a.row < b.row; });
     OutputFile out(path_, guard);
-    out.write(pageHead(o) + introduction(o, count_, noStep_, refused_) + "<div class=\"bilder\">" + archiveSection(o) +
-              joinedSection(o) + "</div>\n" + tableStart(o));
+    out.write(pageHead(o) + verdictSection(o) + introduction(o, count_, noStep_, refused_) + "<div class=\"bilder\">" +
+              archiveSection(o) + joinedSection(o) + lawsSection(o) + "</div>\n" + tableStart(o));
     StagedParts staged(rows_);
     std::string before, chart, after, row;
     auto next = pictures_.begin();

@@ -10,6 +10,7 @@
 // the rarest files are in the page as PNGs; an archive of at most kInlinePictures
 // files has all of them there.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "export/OutputFile.h"
+#include "stats/ArchiveLaws.h"
 #include "stats/ArchiveSummary.h"
 #include "stats/Walk.h"
 
@@ -54,7 +56,12 @@ struct PageOverview {
     std::string rankName;             // what the rows' rank is, for the words about the pictures
     uint64_t files = 0;               // files counted in the archive's figures
     std::vector<ArchiveSummary::Line> summary;
-    std::string verdict;
+    std::string verdict;                                // heads the page
+    std::vector<std::string> notes;                     // how to read small figures among many
+    std::vector<std::vector<std::string>> tests;        // the archive's tests, their head first
+    std::vector<ArchiveLaws::SeriesLine> series;        // the law of series
+    std::array<uint64_t, 37> numberCounts{};            // the 37 numbers over the archive
+    uint64_t bandLow = 0, bandHigh = 0;                 // a fair wheel keeps them all within, 99 times in 100
     std::vector<WalkTrace::Row> joinedRows;
     uint64_t joinedSteps = 0;
     std::vector<std::string> joined;  // the line "Gesamt"; empty: none

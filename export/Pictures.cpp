@@ -48,56 +48,74 @@ uint64_t niceStep(double span, double most) {
 
 }  // namespace
 
-std::string summarySvg(const std::vector<ArchiveSummary::Line>& lines) {
-    if (lines.empty())
-        return "<p>Ein fairer Kessel erwartet schon ab einer Abweichung von 10 keine ganze Datei; es gibt nichts "
-               "zu zeichnen.</p>\n";
+namespace {
+
+// Observed counts as bars against the expected as a line, on a logarithmic scale
+// from `floor` up: the deviations' files and the law of series.
+struct BarsAgainstExpected {
+    std::vector<std::string> labels;  // under each bar
+    std::vector<uint64_t> observed;
+    std::vector<double> expected;
+    std::string tipPrefix;  // before a bar's label in its tip: "ab ", "Länge "
+    std::string xTitle, yTitle, title, titleId;
+    double floor = 0.5;  // the bottom of the scale
+};
+
+std::string barsSvg(const BarsAgainstExpected& b) {
     constexpr double W = 640, H = 300, left = 60, right = 20, top = 20, bottom = 50;
+    const size_t count = b.labels.size();
     double most = 1;
-    for (const auto& l : lines) most = std::max({most, l.expected, static_cast<double>(l.observed)});
+    for (size_t i = 0; i < count; ++i) most = std::max({most, b.expected[i], static_cast<double>(b.observed[i])});
     const double decades = std::max(1.0, std::ceil(std::log10(most * 1.2)));
+    const double below = std::log10(1 / b.floor);  // decades under 1
     auto y = [&](double v) {
-        return top + (H - top - bottom) * (1 - std::log10(std::max(v, 0.5) / 0.5) / (decades + std::log10(2.0)));
+        return top + (H - top - bottom) * (1 - std::log10(std::max(v, b.floor) / b.floor) / (decades + below));
     };
-    const double slot = std::min(60.0, (W - left - right) / static_cast<double>(lines.size()));
-    const double offset = left + ((W - left - right) - slot * static_cast<double>(lines.size())) / 2;
+    const double slot = std::min(60.0, (W - left - right) / static_cast<double>(count));
+    const double offset = left + ((W - left - right) - slot * static_cast<double>(count)) / 2;
     auto x = [&](size_t i) { return offset + slot * (static_cast<double>(i) + 0.5); };
     std::string drawing;
-    for (double v = 1; v <= std::pow(10.0, decades); v *= 10) {
+    // Lines at the powers of ten; those under 1 only where the scale reaches them.
+    double v = 1;
+    while (v / 10 >= b.floor * 0.999) v /= 10;
+    for (; v <= std::pow(10.0, decades); v *= 10) {
         drawing += element("line", {{"x1", coordinate(left)},
                                     {"x2", coordinate(W - right)},
                                     {"y1", coordinate(y(v))},
                                     {"y2", coordinate(y(v))},
                                     {"stroke", "#ddd"}});
-        drawing += text(left - 6, y(v) + 4, "end", integerText(static_cast<uint64_t>(v)));
+        const std::string label = v >= 1 ? integerText(static_cast<uint64_t>(std::llround(v)))
+                                         : fixedText(v, static_cast<int>(std::llround(-std::log10(v))));
+        drawing += text(left - 6, y(v) + 4, "end", label);
     }
-    const size_t labelEvery = std::max<size_t>(1, lines.size() / 12);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const double barTop = y(static_cast<double>(lines[i].observed));
-        const std::string tip = "ab " + integerText(lines[i].from) + ": " + integerText(lines[i].observed) +
-                                " beobachtet, " + coordinate(lines[i].expected) + " erwartet";
+    const size_t labelEvery = std::max<size_t>(1, count / 12);
+    for (size_t i = 0; i < count; ++i) {
+        const double barTop = y(static_cast<double>(b.observed[i]));
+        const std::string tip = b.tipPrefix + b.labels[i] + ": " + integerText(b.observed[i]) + " beobachtet, " +
+                                (b.expected[i] >= 0.05 ? coordinate(b.expected[i]) : fixedText(b.expected[i], 4)) +
+                                " erwartet";
         drawing += element("rect",
                            {{"x", coordinate(x(i) - slot * 0.3)},
                             {"y", coordinate(barTop)},
                             {"width", coordinate(slot * 0.6)},
-                            {"height", coordinate(y(0.5) - barTop)},
+                            {"height", coordinate(y(b.floor) - barTop)},
                             {"fill", "#3b6ea5"}},
                            element("title", {}, htmlText(tip)));
-        if (i % labelEvery == 0) drawing += text(x(i), H - bottom + 16, "middle", integerText(lines[i].from));
+        if (i % labelEvery == 0) drawing += text(x(i), H - bottom + 16, "middle", b.labels[i]);
     }
     std::string points;
-    for (size_t i = 0; i < lines.size(); ++i) points += coordinate(x(i)) + "," + coordinate(y(lines[i].expected)) + " ";
+    for (size_t i = 0; i < count; ++i) points += coordinate(x(i)) + "," + coordinate(y(b.expected[i])) + " ";
     drawing +=
         element("polyline", {{"fill", "none"}, {"stroke", "#c0392b"}, {"stroke-width", "2"}, {"points", points}});
-    for (size_t i = 0; i < lines.size(); ++i)
-        drawing += element(
-            "circle",
-            {{"cx", coordinate(x(i))}, {"cy", coordinate(y(lines[i].expected))}, {"r", "3"}, {"fill", "#c0392b"}});
-    drawing += text(left + (W - left - right) / 2, H - 12, "middle", "Abweichung ab (Einheiten)");
+    for (size_t i = 0; i < count; ++i)
+        drawing +=
+            element("circle",
+                    {{"cx", coordinate(x(i))}, {"cy", coordinate(y(b.expected[i]))}, {"r", "3"}, {"fill", "#c0392b"}});
+    drawing += text(left + (W - left - right) / 2, H - 12, "middle", b.xTitle);
     drawing += element("text",
                        {{"transform", "translate(14 " + coordinate(top + (H - top - bottom) / 2) + ") rotate(-90)"},
                         {"text-anchor", "middle"}},
-                       "Dateien (logarithmisch)");
+                       htmlText(b.yTitle));
     drawing += element("rect", {{"x", coordinate(W - right - 190)},
                                 {"y", coordinate(top)},
                                 {"width", "12"},
@@ -111,7 +129,131 @@ std::string summarySvg(const std::vector<ArchiveSummary::Line>& lines) {
                                 {"stroke", "#c0392b"},
                                 {"stroke-width", "2"}});
     drawing += element("text", {{"x", coordinate(W - right - 75)}, {"y", coordinate(top + 10)}}, "erwartet");
-    return svgRoot("0 0 640 300", "640", "300", "zt", "Beobachtete und erwartete Dateien je Abweichung", drawing);
+    return svgRoot("0 0 640 300", "640", "300", b.titleId, b.title, drawing);
+}
+
+}  // namespace
+
+std::string summarySvg(const std::vector<ArchiveSummary::Line>& lines) {
+    if (lines.empty())
+        return "<p>Ein fairer Kessel erwartet schon ab einer Abweichung von 10 keine ganze Datei; es gibt nichts "
+               "zu zeichnen.</p>\n";
+    BarsAgainstExpected bars;
+    for (const ArchiveSummary::Line& l : lines) {
+        bars.labels.push_back(integerText(l.from));
+        bars.observed.push_back(l.observed);
+        bars.expected.push_back(l.expected);
+    }
+    bars.tipPrefix = "ab ";
+    bars.xTitle = "Abweichung ab (Einheiten)";
+    bars.yTitle = "Dateien (logarithmisch)";
+    bars.title = "Beobachtete und erwartete Dateien je Abweichung";
+    bars.titleId = "zt";
+    return barsSvg(bars);
+}
+
+std::string seriesSvg(const std::vector<ArchiveLaws::SeriesLine>& lines) {
+    if (lines.empty()) return "<p>Die Dateien haben zusammen keine Serie.</p>\n";
+    BarsAgainstExpected bars;
+    double least = 0.5;
+    for (const ArchiveLaws::SeriesLine& l : lines) {
+        bars.labels.push_back(integerText(l.length));
+        bars.observed.push_back(l.observed);
+        bars.expected.push_back(l.expected);
+        if (l.expected > 0) least = std::min(least, l.expected);
+    }
+    // Down to the decade of the smallest expectation, at most four decades under one.
+    bars.floor = std::max(1e-4, std::pow(10.0, std::floor(std::log10(least))));
+    bars.tipPrefix = "Länge ";
+    bars.xTitle = "Serienlänge (Schritte auf einer Seite in Folge)";
+    bars.yTitle = "Serien (logarithmisch)";
+    bars.title = "Beobachtete und erwartete Serien je Länge";
+    bars.titleId = "st";
+    return barsSvg(bars);
+}
+
+std::string numbersSvg(const std::array<uint64_t, 37>& counts, uint64_t bandLow, uint64_t bandHigh) {
+    uint64_t all = 0, least = bandLow, most = bandHigh;
+    for (const uint64_t c : counts) {
+        all += c;
+        least = std::min(least, c);
+        most = std::max(most, c);
+    }
+    if (all == 0) return "<p>Die Dateien haben zusammen keine Zahl von 0 bis 36.</p>\n";
+    constexpr double W = 640, H = 300, left = 60, right = 20, top = 30, bottom = 50;
+    // The scale holds the band and every count with room around them: what matters
+    // is how far each number lies from the others and from the band, not from zero.
+    const double expected = static_cast<double>(all) / 37;
+    const double pad = std::max(1.0, 0.08 * static_cast<double>(most - least));
+    const double low = std::max(0.0, static_cast<double>(least) - pad), high = static_cast<double>(most) + pad;
+    auto y = [&](double v) { return top + (H - top - bottom) * (1 - (v - low) / (high - low)); };
+    const double slot = (W - left - right) / 37;
+    auto x = [&](size_t i) { return left + slot * (static_cast<double>(i) + 0.5); };
+    std::string drawing;
+    const uint64_t step = niceStep(high - low, 6);
+    for (uint64_t v = (static_cast<uint64_t>(low) + step - 1) / step * step; static_cast<double>(v) <= high;
+         v += step) {
+        drawing += element("line", {{"x1", coordinate(left)},
+                                    {"x2", coordinate(W - right)},
+                                    {"y1", coordinate(y(static_cast<double>(v)))},
+                                    {"y2", coordinate(y(static_cast<double>(v)))},
+                                    {"stroke", "#ddd"}});
+        drawing += text(left - 6, y(static_cast<double>(v)) + 4, "end", integerText(v));
+    }
+    // The band a fair wheel keeps all 37 counts in, 99 times in 100, and the expectation.
+    drawing +=
+        element("rect", {{"x", coordinate(left)},
+                         {"y", coordinate(y(static_cast<double>(bandHigh)))},
+                         {"width", coordinate(W - left - right)},
+                         {"height", coordinate(y(static_cast<double>(bandLow)) - y(static_cast<double>(bandHigh)))},
+                         {"fill", "#e5efe0"},
+                         {"stroke", "#8fb47f"}});
+    drawing += element("line", {{"x1", coordinate(left)},
+                                {"x2", coordinate(W - right)},
+                                {"y1", coordinate(y(expected))},
+                                {"y2", coordinate(y(expected))},
+                                {"stroke", "#555"},
+                                {"stroke-dasharray", "4 3"}});
+    for (size_t n = 0; n < counts.size(); ++n) {
+        const bool outside = counts[n] < bandLow || counts[n] > bandHigh;
+        const std::string colour = outside ? "#c0392b" : "#3b6ea5";
+        const double at = y(static_cast<double>(counts[n]));
+        const std::string tip = "Zahl " + integerText(n) + ": " + integerText(counts[n]) + " Treffer" +
+                                (outside ? ", außerhalb des Bandes" : "");
+        drawing += element("line", {{"x1", coordinate(x(n))},
+                                    {"x2", coordinate(x(n))},
+                                    {"y1", coordinate(y(expected))},
+                                    {"y2", coordinate(at)},
+                                    {"stroke", colour},
+                                    {"stroke-width", "2"}});
+        drawing += element("circle", {{"cx", coordinate(x(n))}, {"cy", coordinate(at)}, {"r", "3.5"}, {"fill", colour}},
+                           element("title", {}, htmlText(tip)));
+        if (n % 2 == 0) drawing += text(x(n), H - bottom + 16, "middle", integerText(n));
+    }
+    drawing += text(left + (W - left - right) / 2, H - 12, "middle", "Zahl");
+    drawing += element("text",
+                       {{"transform", "translate(14 " + coordinate(top + (H - top - bottom) / 2) + ") rotate(-90)"},
+                        {"text-anchor", "middle"}},
+                       "Treffer");
+    drawing += element("rect", {{"x", coordinate(left)},
+                                {"y", "8"},
+                                {"width", "12"},
+                                {"height", "12"},
+                                {"fill", "#e5efe0"},
+                                {"stroke", "#8fb47f"}});
+    drawing += element("text", {{"x", coordinate(left + 18)}, {"y", "18"}},
+                       htmlText("Band " + integerText(bandLow) + " bis " + integerText(bandHigh) + " (99 %)"));
+    drawing += element("line", {{"x1", coordinate(left + 220)},
+                                {"x2", coordinate(left + 244)},
+                                {"y1", "14"},
+                                {"y2", "14"},
+                                {"stroke", "#555"},
+                                {"stroke-dasharray", "4 3"}});
+    drawing += element("text", {{"x", coordinate(left + 250)}, {"y", "18"}}, "erwartet");
+    drawing += element("circle", {{"cx", coordinate(left + 330)}, {"cy", "14"}, {"r", "3.5"}, {"fill", "#c0392b"}});
+    drawing += element("text", {{"x", coordinate(left + 338)}, {"y", "18"}}, "außerhalb");
+    return svgRoot("0 0 640 300", "640", "300", "nt", "Treffer der 37 Zahlen mit dem Band eines fairen Kessels",
+                   drawing);
 }
 
 std::string joinedSvg(const std::vector<WalkTrace::Row>& rows, uint64_t steps, std::string_view leftSide,

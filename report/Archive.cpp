@@ -6,10 +6,32 @@
 #include "app/FigureTexts.h"
 #include "export/Csv.h"
 #include "export/HtmlPage.h"
+#include "stats/Laws.h"
 
 namespace kalvor {
 
 namespace {
+
+// Which of the laws' columns are probabilities: the page shows these beside the
+// report's own, where they can be sorted.
+std::vector<size_t> probabilityLaws() {
+    std::vector<size_t> which;
+    const std::vector<std::string> columns = lawColumns(EvenChance::RedBlack);
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].starts_with("P ")) which.push_back(i);
+    return which;
+}
+
+// The page's cells of a line: the report's, with the laws' probabilities before the
+// note and the chart (empty where a file has none).
+std::vector<std::string> withLaws(std::vector<std::string> fields, const std::vector<std::string>& laws) {
+    static const std::vector<size_t> which = probabilityLaws();
+    std::vector<std::string> cells;
+    for (const size_t i : which) cells.push_back(i < laws.size() ? laws[i] : std::string());
+    fields.insert(fields.end() - std::min<std::ptrdiff_t>(2, static_cast<std::ptrdiff_t>(fields.size())), cells.begin(),
+                  cells.end());
+    return fields;
+}
 
 std::string lawsLine(std::string_view file, const std::vector<std::string>& laws) {
     std::vector<std::string> fields{std::string(file)};
@@ -34,7 +56,9 @@ ArchiveExtras::ArchiveExtras(ArchiveOptions options)
 ArchiveExtras::~ArchiveExtras() = default;
 
 ReplayExtras ArchiveExtras::replayExtras() {
-    return {options_.chance, keepThrows_, tallies_, options_.lawsPath.empty() ? nullptr : &cache_};
+    // The page shows every file's laws too.
+    const bool laws = !options_.lawsPath.empty() || !options_.htmlPath.empty();
+    return {options_.chance, keepThrows_, tallies_, laws ? &cache_ : nullptr};
 }
 
 void ArchiveExtras::start(const OutputGuard& guard) {
@@ -59,7 +83,7 @@ void ArchiveExtras::add(const std::vector<std::string>& fields, FileReport& repo
     if (report.tallies) laws_.add(report.tallies->side, report.tallies->numbers);
     if (page_) {
         PageRow row;
-        row.fields = fields;
+        row.fields = withLaws(fields, report.laws);
         row.standing = report.refused()           ? FileStanding::Refused
                        : report.walk.steps() == 0 ? FileStanding::NoStep
                                                   : FileStanding::Counted;
@@ -97,9 +121,13 @@ std::vector<std::string> ArchiveExtras::joinedLine() {
 bool ArchiveExtras::finish(const std::vector<std::string>& columns, const OutputGuard& guard,
                            std::vector<std::string>& errors, std::ostream& out) {
     bool written = true;
+    // The laws of all files as one permanence: the line "Gesamt" of the laws' file and
+    // of the page.
+    std::vector<std::string> joinedLaws;
+    if ((lawsFile_ && options_.joined) || page_)
+        joinedLaws = lawTexts(fileLaws(joinedSide_, laws_.joinedNumbers(), &cache_));
     if (lawsFile_) {
-        if (options_.joined)
-            lawsFile_->write(lawsLine("Gesamt", lawTexts(fileLaws(joinedSide_, laws_.joinedNumbers(), &cache_))));
+        if (options_.joined) lawsFile_->write(lawsLine("Gesamt", joinedLaws));
         if (const std::string why = lawsFile_->commit(); !why.empty()) {
             errors.push_back("Gesetze nicht geschrieben (" + why + "): " + options_.lawsPath);
             written = false;
@@ -124,20 +152,28 @@ bool ArchiveExtras::finish(const std::vector<std::string>& columns, const Output
     }
     if (page_) {
         PageOverview overview;
+        const std::vector<std::string> captions = withLaws(columns, lawColumns(options_.chance));
         // The file's name, the three header lines, the figures, and last the note and
         // the chart's path.
         const auto kind = [&](size_t i) {
             if (i == 0) return ColumnKind::Name;
-            return i <= 3 || i + 2 >= columns.size() ? ColumnKind::Text : ColumnKind::Number;
+            return i <= 3 || i + 2 >= captions.size() ? ColumnKind::Text : ColumnKind::Number;
         };
-        for (size_t i = 0; i < columns.size(); ++i) overview.columns.push_back({columns[i], kind(i)});
+        for (size_t i = 0; i < captions.size(); ++i) overview.columns.push_back({captions[i], kind(i)});
         overview.rankName = kProbabilityColumns[kDeviationChance];
         overview.left = leftName(options_.chance);
         overview.right = rightName(options_.chance);
         overview.summary = summary_.lines();
         overview.verdict = verdictText(judged, options_.chance);
+        overview.notes = readingNotes(summary_.files());
+        overview.tests = testRows(judged, options_.chance);
+        overview.series = laws_.seriesLines();
+        overview.numberCounts = laws_.numberCounts();
+        const CountBand band = fairCountBand(laws_.numberThrows(), 0.99);
+        overview.bandLow = band.lo;
+        overview.bandHigh = band.hi;
         overview.joinedRows = trace_.rows();
-        overview.joined = joinedLine();
+        overview.joined = withLaws(joinedLine(), joinedLaws);
         overview.joinedSteps = joined_.steps();
         overview.files = summary_.files();
         if (const std::string why = page_->write(overview, guard); !why.empty()) {

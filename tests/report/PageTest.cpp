@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -256,8 +258,8 @@ TEST_F(Page, ADecadeOfTablesIsSmallAndOpensAsAPlainTableDoes) {
     EXPECT_LE(html.size(), 15'000'000u);
     // Every file a row; the rarest pictures in the page, the others drawn from throws.
     size_t rows = 0, drawn = 0;
-    const size_t end = html.find("</tbody>", html.find("<table id=\"dateien\""));
-    for (size_t at = 0; (at = html.find("<tr><th scope=\"row\">", at)) < end; ++at) ++rows;
+    const size_t start = html.find("<table id=\"dateien\""), end = html.find("</tbody>", start);
+    for (size_t at = start; (at = html.find("<tr><th scope=\"row\">", at)) < end; ++at) ++rows;
     for (size_t at = 0; (at = html.find(" data-w=\"", at)) != std::string::npos; ++at) ++drawn;
     EXPECT_EQ(rows, kFiles);
     EXPECT_EQ(drawn, kFiles - HtmlPage::kInlinePictures);
@@ -271,4 +273,71 @@ TEST_F(Page, ADecadeOfTablesIsSmallAndOpensAsAPlainTableDoes) {
     for (const double ms : figures->sorts) std::cout << ' ' << ms;
     std::cout << '\n';
     EXPECT_EQ(figures->sorts.size(), 5u);
+}
+
+// The archive's laws on the page, against counts the test makes itself from the
+// numbers it wrote: the verdict heads the page with its tests, the series of each
+// length and the 37 numbers' hits are those of the files, and the laws' columns of
+// every file sort as the report's own do.
+TEST_F(Page, TheArchivesLawsHeadThePageAndCountWhatTheFilesHold) {
+    std::map<uint64_t, uint64_t> series;  // length -> series, both sides, all files
+    std::array<uint64_t, 37> hits{};
+    const std::array<bool, 37> red = [] {
+        std::array<bool, 37> r{};
+        for (int n : {1, 3, 5, 7, 9, 12, 14, 16, 18, 19, 21, 23, 25, 27, 30, 32, 34, 36})
+            r[static_cast<size_t>(n)] = true;
+        return r;
+    }();
+    for (unsigned f = 0; f < 12; ++f) {
+        const std::vector<int> numbers = randomNumbers(150 + 20 * f, 40 + f);
+        writePermanence(dir / ("tag" + std::to_string(10 + f) + ".txt"), {"Spielbank", "Tisch", "Tag"}, numbers);
+        // A series ends where the other side comes; zeros leave it running.
+        int side = 0;
+        uint64_t length = 0;
+        for (const int n : numbers) {
+            ++hits[static_cast<size_t>(n)];
+            if (n == 0) continue;
+            const int now = red[static_cast<size_t>(n)] ? -1 : 1;
+            if (now != side && length > 0) ++series[length], length = 0;
+            side = now;
+            ++length;
+        }
+        if (length > 0) ++series[length];
+    }
+    const fs::path page = dir / "bericht.html";
+    run({"--html", page.string(), dir.string()});
+    const std::string html = fileText(page);
+
+    const size_t verdict = html.find("<p class=\"urteil\">"), title = html.find("<h1>");
+    EXPECT_LT(title, verdict);
+    EXPECT_LT(verdict, html.find("Dateien ausgewertet"));
+    EXPECT_LT(verdict, html.find("<h2>"));
+    for (const char* test : {"Gleichgewicht Rot – Schwarz (Gesamt)", "Die 37 Zahlen", "Gesetz der Serien",
+                             "Verschiedene Zahlen in Blöcken von 37 Würfen", "Zeit auf einer Seite (Gesamt)"})
+        EXPECT_NE(html.find("<th scope=\"row\">" + htmlText(test) + "</th>"), std::string::npos) << test;
+    EXPECT_NE(html.find("sind je Spalte etwa"), std::string::npos);  // small figures come by chance
+    for (const auto& [length, count] : series)
+        EXPECT_NE(html.find("<title>Länge " + std::to_string(length) + ": " + std::to_string(count) + " beobachtet"),
+                  std::string::npos)
+            << length;
+    for (size_t n = 0; n < hits.size(); ++n)
+        EXPECT_NE(html.find("<title>Zahl " + std::to_string(n) + ": " + std::to_string(hits[n]) + " Treffer"),
+                  std::string::npos)
+            << n;
+
+    if (!haveChromium()) GTEST_SKIP() << "no chromium";
+    // "P Längste Serie" sorted up: its numbers then rise down the table.
+    const fs::path copy = dir / "out" / "sortiert.html";
+    fs::create_directories(copy.parent_path());
+    std::ofstream(copy, std::ios::binary) << withScript(html, reporting(R"(
+var t=document.getElementById('dateien'),h=t.tHead.rows[0].cells,at=-1;
+for(var i=0;i<h.length;i++)if(h[i].textContent.trim()==='P Längste Serie')at=i;
+if(at<0)return 'keine Spalte';
+h[at].click();
+var v=Array.prototype.filter.call(t.tBodies[0].rows,function(r){return !r.classList.contains('platz');})
+.map(function(r){return Number(r.cells[at].textContent);});
+for(var k=1;k<v.length;k++)if(!(v[k-1]<=v[k]))return 'ungeordnet '+v.join(' ');
+return v.length+' '+h[at].getAttribute('aria-sort');)"));
+    const std::string rendered = chromiumDom(copy, dir, "--window-size=1400,8000 --virtual-time-budget=5000");
+    EXPECT_EQ(attribute(rendered, "data-ergebnis"), "12 ascending") << rendered.substr(0, 1500);
 }
