@@ -48,7 +48,7 @@ constexpr std::string_view kHelp =
 enum OptionId { kHelpOption, kVersionOption, kChart, kJobs, kChance, kSummary, kJoined, kHtml, kLaws };
 
 struct ReportOption {
-    OptionSpec spec;
+    OptionSpec entry;
     std::string_view needs;  // what a missing or wrong value is told, after the option's name
 };
 
@@ -67,8 +67,8 @@ constexpr std::array<ReportOption, 9> kOptions{{
 const ReportOption& optionOf(int id) { return kOptions[static_cast<size_t>(id)]; }
 
 // "--chart" or "-j", as the help names it.
-std::string nameOf(const OptionSpec& spec) {
-    return spec.longName.empty() ? std::string("-") + spec.shortName : "--" + std::string(spec.longName);
+std::string nameOf(const OptionSpec& entry) {
+    return entry.longName.empty() ? std::string("-") + entry.shortName : "--" + std::string(entry.longName);
 }
 
 std::optional<unsigned> jobCount(std::string_view text) {
@@ -91,8 +91,8 @@ std::string_view reportUsageLine() {
 }
 
 ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
-    std::array<OptionSpec, kOptions.size()> specs{};
-    for (size_t i = 0; i < kOptions.size(); ++i) specs[i] = kOptions[i].spec;
+    std::array<OptionSpec, kOptions.size()> table{};
+    for (size_t i = 0; i < kOptions.size(); ++i) table[i] = kOptions[i].entry;
     ReportCommand command;
     const auto error = [&](std::string what) {
         command.action = ReportCommand::Action::UsageError;
@@ -100,19 +100,19 @@ ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
         return command;
     };
     const auto wrongValue = [&](int id) {
-        const OptionSpec& spec = optionOf(id).spec;
-        return error(nameOf(spec) + " " + std::string(optionOf(id).needs));
+        const OptionSpec& entry = optionOf(id).entry;
+        return error(nameOf(entry) + " " + std::string(optionOf(id).needs));
     };
-    const ParsedArguments parsed = parseArguments(arguments, specs);
+    const ParsedArguments parsed = parseArguments(arguments, table);
     ReportOptions& options = command.options;
     std::array<bool, kOptions.size()> given{};
     for (const ParsedArguments::Option& o : parsed.options) {
-        const bool takesValue = optionOf(o.id).spec.takesValue;
+        const bool takesValue = optionOf(o.id).entry.takesValue;
         if (takesValue && o.value.empty()) return wrongValue(o.id);
         // A second value would silently win over the first, or a second file of the
         // same kind would never be written.
         if (takesValue && std::exchange(given[static_cast<size_t>(o.id)], true))
-            return error(nameOf(optionOf(o.id).spec) + " ist zweimal angegeben");
+            return error(nameOf(optionOf(o.id).entry) + " ist zweimal angegeben");
         switch (o.id) {
         case kHelpOption: command.action = ReportCommand::Action::Help; return command;
         case kVersionOption: command.action = ReportCommand::Action::Version; return command;
@@ -139,7 +139,7 @@ ReportCommand parseReportArguments(const std::vector<std::string>& arguments) {
     if (!parsed.ok()) {
         if (!parsed.missingValue) return error("unbekannte Option „" + parsed.badOption + "“");
         for (const ReportOption& option : kOptions)
-            if (option.spec.takesValue && nameOf(option.spec) == parsed.badOption) return wrongValue(option.spec.id);
+            if (option.entry.takesValue && nameOf(option.entry) == parsed.badOption) return wrongValue(option.entry.id);
         return error(parsed.badOption + " braucht einen Wert");
     }
     options.paths = parsed.names;
