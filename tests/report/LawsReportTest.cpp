@@ -14,44 +14,19 @@
 #include "app/FigureTexts.h"
 #include "report/Report.h"
 #include "stats/FairWalk.h"
+#include "tests/support/ReportRun.h"
 #include "tests/support/ScratchDir.h"
 
 using namespace kalvor;
+using namespace kalvor::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> linesOf(const std::string& csv) {
-    std::vector<std::string> result;
-    for (size_t start = 0, end; (end = csv.find("\r\n", start)) != std::string::npos; start = end + 2)
-        result.push_back(csv.substr(start, end - start));
-    return result;
-}
-
-// Fields of a line without quoted fields.
-std::vector<std::string> cellsOf(const std::string& line) {
-    std::vector<std::string> fields;
-    std::istringstream in(line);
-    for (std::string f; std::getline(in, f, ',');) fields.push_back(f);
-    if (!line.empty() && line.back() == ',') fields.emplace_back();
-    return fields;
-}
 
 void writeDay(const fs::path& file, const std::vector<int>& numbers, const std::string& first = "Spielbank Test") {
     std::ofstream out(file, std::ios::binary);
     out << first << "\r\nTisch 1\r\nMontag\r\nab 15 Uhr\r\n";
     for (int n : numbers) out << n << "\r\n";
-}
-
-struct LawRun {
-    int status;
-    std::string out, err;
-};
-
-LawRun runWithLaws(const std::vector<std::string>& arguments) {
-    std::ostringstream out, err;
-    const int status = reportMain(arguments, out, err);
-    return {status, out.str(), err.str()};
 }
 
 using LawsReport = kalvor::testing::ScratchDirTest;
@@ -70,12 +45,12 @@ TEST_F(LawsReport, ItsLinesFollowTheReportsAndGesamtIsAllFilesAsOne) {
     writeDay(dir / "tag1b.txt", {5, 6}, "Keine Permanenz");  // refused, between two days
     fs::create_directories(dir / "aus");
     const fs::path laws = dir / "aus" / "gesetze.csv";
-    const LawRun withLaws = runWithLaws({"--joined", "--laws", laws.string(), "-j", "2", dir.string()});
+    const ReportRun withLaws = reportRun({"--joined", "--laws", laws.string(), "-j", "2", dir.string()});
     EXPECT_EQ(withLaws.status, kSomeRefused) << withLaws.err;
     // The report's own lines stay as they are.
-    EXPECT_EQ(withLaws.out, runWithLaws({"--joined", "-j", "2", dir.string()}).out);
+    EXPECT_EQ(withLaws.out, reportRun({"--joined", "-j", "2", dir.string()}).out);
 
-    const std::vector<std::string> main = linesOf(withLaws.out), lines = linesOf(readAll(laws));
+    const std::vector<std::string> main = csvLines(withLaws.out), lines = csvLines(readAll(laws));
     ASSERT_EQ(lines.size(), main.size());
     EXPECT_EQ(lines[0],
               "Datei,Schritte,Rückkehren,Serien,P Serien,Längste Serie Rot,Längste Serie Schwarz,P Längste Serie,"
@@ -83,7 +58,7 @@ TEST_F(LawsReport, ItsLinesFollowTheReportsAndGesamtIsAllFilesAsOne) {
               "Heißeste Zahl,Treffer heiß,P Heißeste,Kälteste Zahl,Treffer kalt,P Kälteste,Ausbleiber Zahl,"
               "Längster Ausbleiber,P Ausbleiber,Verschiedene in 37,P Drittel");
     for (size_t i = 1; i < lines.size(); ++i) {
-        const std::vector<std::string> law = cellsOf(lines[i]), line = cellsOf(main[i]);
+        const std::vector<std::string> law = plainCells(lines[i]), line = plainCells(main[i]);
         ASSERT_EQ(law.size(), 1 + kLawColumnCount) << lines[i];
         EXPECT_EQ(law[0], line[0]);
         if (line[0].ends_with("tag1b.txt")) {
@@ -100,14 +75,14 @@ TEST_F(LawsReport, ItsLinesFollowTheReportsAndGesamtIsAllFilesAsOne) {
     fs::create_directories(dir / "eins");
     writeDay(dir / "eins" / "alle.txt", all);
     const fs::path one = dir / "aus" / "eins.csv";
-    ASSERT_EQ(runWithLaws({"--laws", one.string(), (dir / "eins" / "alle.txt").string()}).status, kAllRead);
-    const std::vector<std::string> single = linesOf(readAll(one));
+    ASSERT_EQ(reportRun({"--laws", one.string(), (dir / "eins" / "alle.txt").string()}).status, kAllRead);
+    const std::vector<std::string> single = csvLines(readAll(one));
     ASSERT_EQ(single.size(), 2u);
     EXPECT_EQ(lines.back(), "Gesamt" + single[1].substr(single[1].find(',')));
 
     // Pair and impair name the columns of their sides.
-    const LawRun pair = runWithLaws({"--chance", "pair-impair", "--laws", laws.string(), (dir / "tag0.txt").string()});
-    EXPECT_NE(linesOf(readAll(laws))[0].find("Längste Serie Pair,Längste Serie Impair"), std::string::npos);
+    const ReportRun pair = reportRun({"--chance", "pair-impair", "--laws", laws.string(), (dir / "tag0.txt").string()});
+    EXPECT_NE(csvLines(readAll(laws))[0].find("Längste Serie Pair,Längste Serie Impair"), std::string::npos);
     EXPECT_EQ(pair.status, kAllRead);
 }
 
@@ -117,24 +92,24 @@ TEST_F(LawsReport, AFileThatMeetsALimitHasTheLawsOfItsRunAndTheArchiveEveryNumbe
     for (int i = 0; i < 300; ++i) numbers.push_back(i % 37);
     writeDay(dir / "rot.txt", numbers);
     const fs::path laws = dir / "g.csv", summary = dir / "z.csv";
-    const LawRun out =
-        runWithLaws({"--joined", "--laws", laws.string(), "--summary", summary.string(), (dir / "rot.txt").string()});
+    const ReportRun out =
+        reportRun({"--joined", "--laws", laws.string(), "--summary", summary.string(), (dir / "rot.txt").string()});
     ASSERT_EQ(out.status, kAllRead) << out.err;
-    const std::vector<std::string> lines = linesOf(readAll(laws));
+    const std::vector<std::string> lines = csvLines(readAll(laws));
     ASSERT_EQ(lines.size(), 3u);
-    const std::vector<std::string> file = cellsOf(lines[1]), total = cellsOf(lines[2]);
+    const std::vector<std::string> file = plainCells(lines[1]), total = plainCells(lines[2]);
     EXPECT_EQ(file[1], "16434");   // the steps the window played
     EXPECT_EQ(file[12], "16434");  // and its throws
     EXPECT_EQ(file[5], "16434");   // one series of red
     EXPECT_EQ(total[12], "33300");
     EXPECT_EQ(file[7], "1.493e-4947");  // 2^(1-m): all of one side, far below the doubles
     // The summary ends with the verdict, which speaks against so red a wheel.
-    const std::vector<std::string> rows = linesOf(readAll(summary));
+    const std::vector<std::string> rows = csvLines(readAll(summary));
     EXPECT_TRUE(rows.back().starts_with("\"Gegen einen fairen Kessel spricht: Gleichgewicht Rot – Schwarz (Gesamt)"))
         << rows.back();
 
     // A laws' file that cannot be written is told before the run, as the summary is.
-    const LawRun nowhere = runWithLaws({"--laws", (dir / "fehlt" / "g.csv").string(), (dir / "rot.txt").string()});
+    const ReportRun nowhere = reportRun({"--laws", (dir / "fehlt" / "g.csv").string(), (dir / "rot.txt").string()});
     EXPECT_EQ(nowhere.status, kOutputError);
     EXPECT_NE(nowhere.err.find("Gesetze nicht geschrieben (Verzeichnis nicht vorhanden)"), std::string::npos)
         << nowhere.err;

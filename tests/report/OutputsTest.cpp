@@ -14,23 +14,15 @@
 
 #include "report/Report.h"
 #include "tests/support/Examples.h"
+#include "tests/support/ReportRun.h"
 #include "tests/support/ScratchDir.h"
 
 using namespace kalvor;
+using kalvor::testing::ReportRun;
+using kalvor::testing::reportRun;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Written {
-    int status;
-    std::string out, err;
-};
-
-Written reportOf(const std::vector<std::string>& arguments) {
-    std::ostringstream out, err;
-    const int status = reportMain(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
 
 fs::perms modeOf(const fs::path& file) { return fs::status(file).permissions(); }
 
@@ -57,7 +49,7 @@ TEST_F(Outputs, TwoOutputsOnOnePathOrAnOptionTwiceAreUsageErrors) {
          }) {
         std::vector<std::string> arguments = args;
         arguments.push_back(input);
-        const Written run = reportOf(arguments);
+        const ReportRun run = reportRun(arguments);
         EXPECT_EQ(run.status, kUsageError) << error;
         EXPECT_TRUE(run.err.starts_with("kalvor1-report: " + error + "\n")) << run.err;
         EXPECT_EQ(run.out, "");
@@ -85,7 +77,7 @@ TEST_F(Outputs, NoSummaryOrPageOverAnythingButAFileOfItsOwn) {
              {"--html", (dir / "ordner").string(), permanence, "an seiner Stelle steht keine normale Datei"},
              {"--summary", (dir / "fehlt" / "z.csv").string(), permanence, "Verzeichnis nicht vorhanden"},
          }) {
-        const Written run = reportOf({option, output, input});
+        const ReportRun run = reportRun({option, output, input});
         EXPECT_EQ(run.status, kOutputError) << output;
         EXPECT_EQ(run.err, "kalvor1-report: " + std::string(option == "--html" ? "Seite" : "Zusammenfassung") +
                                " nicht geschrieben (" + why + "): " + output + "\n");
@@ -103,7 +95,7 @@ TEST_F(Outputs, AReplacedFileKeepsItsModeAndANewOneFollowsTheUmask) {
     std::ofstream(old) << "alt";
     fs::permissions(old, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const mode_t umask = ::umask(027);
-    const Written run = reportOf({"--summary", old.string(), "--html", page.string(), input});
+    const ReportRun run = reportRun({"--summary", old.string(), "--html", page.string(), input});
     ::umask(umask);
     EXPECT_EQ(run.status, kAllRead) << run.err;
     EXPECT_TRUE(readAll(old).starts_with("Abweichung ab,"));
@@ -114,7 +106,7 @@ TEST_F(Outputs, AReplacedFileKeepsItsModeAndANewOneFollowsTheUmask) {
 // "-": the summary is what standard output carries, without the files' lines.
 TEST_F(Outputs, TheSummaryOnStandardOutput) {
     const fs::path page = dir / "seite.html";
-    const Written run = reportOf({"--summary", "-", "--joined", "--html", page.string(), kExamples.string()});
+    const ReportRun run = reportRun({"--summary", "-", "--joined", "--html", page.string(), kExamples.string()});
     EXPECT_EQ(run.status, kAllRead) << run.err;
     EXPECT_TRUE(run.out.starts_with("Abweichung ab,beobachtet,erwartet\r\n")) << run.out;
     EXPECT_EQ(run.out.find("Datei,"), std::string::npos);
@@ -122,7 +114,7 @@ TEST_F(Outputs, TheSummaryOnStandardOutput) {
     EXPECT_EQ(run.out.find("\r\nGesamt,"), std::string::npos);
     // The page still has every file and the joined line.
     EXPECT_NE(readAll(page).find("Gesamt"), std::string::npos);
-    const Written file = reportOf({"--summary", (dir / "z.csv").string(), kExamples.string()});
+    const ReportRun file = reportRun({"--summary", (dir / "z.csv").string(), kExamples.string()});
     EXPECT_EQ(readAll(dir / "z.csv"), run.out);
 }
 
@@ -131,7 +123,7 @@ TEST_F(Outputs, TheSummaryOnStandardOutput) {
 TEST_F(Outputs, ARerunLeavesTheSamePicturesAlone) {
     const fs::path charts = dir / "bilder";
     const std::vector<std::string> arguments{"--chart", charts.string(), kExamples.string()};
-    const Written first = reportOf(arguments);
+    const ReportRun first = reportRun(arguments);
     ASSERT_EQ(first.status, kAllRead) << first.err;
     std::vector<fs::path> pictures;
     for (const auto& entry : fs::directory_iterator(charts)) pictures.push_back(entry.path());
@@ -150,7 +142,7 @@ TEST_F(Outputs, ARerunLeavesTheSamePicturesAlone) {
     std::ofstream(pictures[1], std::ios::binary | std::ios::trunc) << changed;
     before[1] = identity(pictures[1]);
 
-    const Written again = reportOf(arguments);
+    const ReportRun again = reportRun(arguments);
     EXPECT_EQ(again.out, first.out);
     EXPECT_EQ(identity(pictures[0]), before[0]);
     EXPECT_EQ(identity(pictures[2]), before[2]);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ReportRun.h"
 #include "tests/support/ScratchDir.h"
 #include "export/Png.h"
 #include "app/FigureTexts.h"
@@ -21,25 +22,10 @@
 #include "tests/support/Examples.h"
 
 using namespace kalvor;
+using namespace kalvor::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> csvLines(const std::string& csv) {
-    std::vector<std::string> result;
-    for (size_t start = 0, end; (end = csv.find("\r\n", start)) != std::string::npos; start = end + 2)
-        result.push_back(csv.substr(start, end - start));
-    return result;
-}
-
-// Fields of a line without quoted fields.
-std::vector<std::string> plainFields(const std::string& line) {
-    std::vector<std::string> fields;
-    std::istringstream in(line);
-    for (std::string f; std::getline(in, f, ',');) fields.push_back(f);
-    if (!line.empty() && line.back() == ',') fields.emplace_back();
-    return fields;
-}
 
 std::string run(const std::vector<std::string>& arguments, int expectedStatus = kAllRead) {
     std::ostringstream out, err;
@@ -116,7 +102,7 @@ TEST_F(ReportExtras, TheJoinedLineIsTheWindowsRunOfAllNumbersInOneFile) {
     ASSERT_EQ(joined.size(), 5u);
     const std::vector<std::string> one = csvLines(run({(dir / "alle.dat").string()}));
     ASSERT_EQ(one.size(), 2u);
-    const std::vector<std::string> total = plainFields(joined.back()), single = plainFields(one[1]);
+    const std::vector<std::string> total = plainCells(joined.back()), single = plainCells(one[1]);
     ASSERT_EQ(total.size(), 20u);
     ASSERT_EQ(single.size(), 20u);
     EXPECT_EQ(total[0], "Gesamt");
@@ -125,7 +111,7 @@ TEST_F(ReportExtras, TheJoinedLineIsTheWindowsRunOfAllNumbersInOneFile) {
     writeNumbers(dir / "schwarz.dat", "Schwarz", {2, 4, 0, 6});
     const std::vector<std::string> black = csvLines(run({"--joined", (dir / "schwarz.dat").string()}));
     ASSERT_EQ(black.size(), 3u);
-    const std::vector<std::string> file = plainFields(black[1]), sum = plainFields(black[2]);
+    const std::vector<std::string> file = plainCells(black[1]), sum = plainCells(black[2]);
     EXPECT_EQ(file[5], "");   // Rot
     EXPECT_EQ(file[11], "");  // 0-Linie berührt
     EXPECT_EQ(std::vector(sum.begin() + 4, sum.begin() + 18), std::vector(file.begin() + 4, file.begin() + 18));

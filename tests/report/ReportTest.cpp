@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/ImportPanel.h"
+#include "tests/support/ReportRun.h"
 #include "tests/support/ScratchDir.h"
 #include "core/TextEncoding.h"
 #include "import/ListBudget.h"
@@ -37,6 +38,8 @@
 #include "tests/support/Examples.h"
 
 using namespace kalvor;
+using kalvor::testing::ReportRun;
+using kalvor::testing::reportRun;
 namespace fs = std::filesystem;
 
 namespace {
@@ -82,17 +85,6 @@ WindowResult replayInWindow(const fs::path& file) {
     return result;
 }
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-Outcome report(const std::vector<std::string>& arguments) {
-    std::ostringstream out, err;
-    const int status = reportMain(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
-
 std::vector<std::string> lines(const std::string& csv) {
     std::vector<std::string> result;
     for (size_t start = 0, end; (end = csv.find("\r\n", start)) != std::string::npos; start = end + 2)
@@ -125,8 +117,8 @@ TEST_F(Report, LinesAndPicturesAgreeWithTheWindow) {
     fs::create_directories(dir / "other");
     fs::copy_file(kExamples / "hamburg_2026-11-27_tisch1.txt", dir / "other" / tisch2);
 
-    const Outcome run = report({"-j", "3", "--chart", (dir / "charts").string(), (kExamples / tisch2).string(),
-                                kExamples.string(), (dir / "other" / tisch2).string()});
+    const ReportRun run = reportRun({"-j", "3", "--chart", (dir / "charts").string(), (kExamples / tisch2).string(),
+                                     kExamples.string(), (dir / "other" / tisch2).string()});
     EXPECT_EQ(run.status, kAllRead) << run.err;
     const std::vector<std::string> got = lines(run.out);
     ASSERT_EQ(got.size(), 6u) << run.out;
@@ -169,7 +161,7 @@ TEST_F(Report, RefusedFilesGetTheirReasonAndTheOthersGoOn) {
                                        "5\r\n17\r\n";
     const std::string missing = (dir / "fehlt.txt").string();
 
-    const Outcome run = report({dir.string(), missing});
+    const ReportRun run = reportRun({dir.string(), missing});
     EXPECT_EQ(run.status, kSomeRefused);
     const std::vector<std::string> got = lines(run.out);
     ASSERT_EQ(got.size(), 5u) << run.out;
@@ -189,7 +181,7 @@ TEST_F(Report, RefusedFilesGetTheirReasonAndTheOthersGoOn) {
     // Usage errors write no CSV.
     for (const std::vector<std::string>& wrong :
          std::vector<std::vector<std::string>>{{}, {"--chart"}, {"-j", "0", missing}, {"--bunt", missing}}) {
-        const Outcome bad = report(wrong);
+        const ReportRun bad = reportRun(wrong);
         EXPECT_EQ(bad.status, kUsageError) << bad.err;
         EXPECT_EQ(bad.out, "");
         EXPECT_NE(bad.err, "");
@@ -222,7 +214,7 @@ TEST_F(Report, TextCellsAreOneLineOfUtf8AndNeverAFormula) {
                                                       << std::string(2000, 'y') << "\r\n-\r\nab 15 Uhr\r\n"
                                                       << kFourReds;
 
-    const Outcome run = report({"-j", "2", (dir / hostile).string(), (dir / "lang.txt").string()});
+    const ReportRun run = reportRun({"-j", "2", (dir / hostile).string(), (dir / "lang.txt").string()});
     EXPECT_EQ(run.status, kAllRead) << run.err;
     const std::vector<std::string> got = lines(run.out);
     ASSERT_EQ(got.size(), 3u) << run.out;
@@ -259,7 +251,7 @@ TEST_F(Report, DirectoriesListTheEntriesTheyPassOver) {
     ASSERT_EQ(::mkfifo((dir / "notes.md").c_str(), 0600), 0);
     ASSERT_EQ(::mkfifo((dir / ".versteckt.txt").c_str(), 0600), 0);
 
-    const Outcome run = report({dir.string()});
+    const ReportRun run = reportRun({dir.string()});
     ::close(sock);
     EXPECT_EQ(run.status, kSomeRefused);
     const std::string d = dir.string() + "/";
@@ -294,9 +286,9 @@ TEST_F(Report, ChartsNeverFollowLinksOpenFifosOrReplaceInputs) {
     // An input in the chart folder, as in --chart d d/x.png.
     std::ofstream(charts / "x.png") << permanence;
 
-    const Outcome run =
-        report({"-j", "2", "--chart", charts.string(), (dir / "p.txt").string(), (dir / "q.txt").string(),
-                (dir / "r.txt").string(), (dir / "link" / rInput.filename()).string(), (charts / "x.png").string()});
+    const ReportRun run =
+        reportRun({"-j", "2", "--chart", charts.string(), (dir / "p.txt").string(), (dir / "q.txt").string(),
+                   (dir / "r.txt").string(), (dir / "link" / rInput.filename()).string(), (charts / "x.png").string()});
     EXPECT_EQ(run.status, kSomeRefused) << run.err;
     const std::vector<std::string> got = lines(run.out);
     ASSERT_EQ(got.size(), 6u) << run.out;
@@ -465,14 +457,14 @@ TEST(ReportCommandLine, OptionsInAnyOrderAndEveryMistakeNamed) {
 // that cannot be listed are told, and the files beside them are still replayed.
 TEST_F(Report, FoldersThatCannotServeAreToldAndTheRestGoesOn) {
     std::ofstream(dir / "blocker") << "x";
-    const Outcome noCharts = report({"--chart", (dir / "blocker" / "bilder").string(), kExamples.string()});
+    const ReportRun noCharts = reportRun({"--chart", (dir / "blocker" / "bilder").string(), kExamples.string()});
     EXPECT_EQ(noCharts.status, kOutputError);
     EXPECT_EQ(noCharts.out, "");
     EXPECT_NE(noCharts.err.find("Verzeichnis für die Diagramme nicht anlegbar"), std::string::npos) << noCharts.err;
 
     fs::create_directories(dir / "leer");
     const fs::path example = kExamples / "hamburg_2026-11-29_tisch2.txt";
-    const Outcome empty = report({(dir / "leer").string(), example.string()});
+    const ReportRun empty = reportRun({(dir / "leer").string(), example.string()});
     EXPECT_EQ(empty.status, kAllRead);
     EXPECT_NE(empty.err.find("keine *.txt-Dateien in „" + (dir / "leer").string() + "“"), std::string::npos)
         << empty.err;
@@ -480,7 +472,7 @@ TEST_F(Report, FoldersThatCannotServeAreToldAndTheRestGoesOn) {
     EXPECT_TRUE(lines(empty.out)[1].starts_with(example.string() + ",Spielbank Hamburg,Tisch 2,"));
 
     // A folder that is gone by the time its turn comes: its own line, the rest read.
-    const Outcome gone = report({(dir / "weg").string() + "/", example.string()});
+    const ReportRun gone = reportRun({(dir / "weg").string() + "/", example.string()});
     EXPECT_EQ(gone.status, kSomeRefused);
     ASSERT_EQ(lines(gone.out).size(), 3u) << gone.out;
     EXPECT_TRUE(lines(gone.out)[2].starts_with(example.string() + ",Spielbank Hamburg,Tisch 2,"));
