@@ -164,6 +164,30 @@ std::string_view writeReason(int error) {
     }
 }
 
+bool PendingWrites::write(int fd, std::string_view bytes) {
+    if (!failure.empty() || fd < 0) return false;
+    if (buffer_.size() + bytes.size() > kBufferBytes && !flush(fd)) return false;
+    if (bytes.size() >= kBufferBytes) {
+        if (!writeAll(fd, bytes)) fail(errno);
+        return failure.empty();
+    }
+    buffer_.append(bytes);
+    return true;
+}
+
+bool PendingWrites::flush(int fd) {
+    if (!failure.empty() || fd < 0) return false;
+    if (!writeAll(fd, buffer_)) fail(errno);
+    buffer_.clear();
+    return failure.empty();
+}
+
+void PendingWrites::fail(int error) {
+    if (failure.empty()) failure = writeReason(error);
+}
+
+bool OutputFile::write(std::string_view bytes) { return out_.write(fd_, bytes); }
+
 OutputFile::OutputFile(int directory, std::string name, const OutputGuard& guard)
     : directory_(directory), name_(std::move(name)), guard_(guard) {
     open();
@@ -174,7 +198,7 @@ OutputFile::OutputFile(const std::string& path, const OutputGuard& guard) : guar
     name_ = std::move(name);
     directory_ = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directory_ < 0) {
-        fail(errno);
+        out_.fail(errno);
         return;
     }
     ownsDirectory_ = true;
@@ -190,7 +214,7 @@ OutputFile::~OutputFile() {
 
 void OutputFile::open() {
     if (name_.empty() || name_ == "." || name_ == "..") {
-        failure_ = "kein Dateiname";
+        out_.failure = "kein Dateiname";
         return;
     }
     fd_ = ::openat(directory_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
@@ -199,7 +223,7 @@ void OutputFile::open() {
         return;
     }
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-        fail(errno);
+        out_.fail(errno);
         return;
     }
     // No nameless files here: a hidden name of its own, which no directory argument
@@ -213,33 +237,11 @@ void OutputFile::open() {
             scratch_ = std::move(scratch);
             slot_ = takeSlot(directory_, scratch_);
         } else if (errno != EEXIST) {
-            fail(errno);
+            out_.fail(errno);
             return;
         }
     }
-    if (fd_ < 0) fail(EEXIST);
-}
-
-void OutputFile::fail(int error) {
-    if (failure_.empty()) failure_ = writeReason(error);
-}
-
-bool OutputFile::flush() {
-    if (!failure_.empty() || fd_ < 0) return false;
-    if (!writeAll(fd_, buffer_)) fail(errno);
-    buffer_.clear();
-    return failure_.empty();
-}
-
-bool OutputFile::write(std::string_view bytes) {
-    if (!failure_.empty() || fd_ < 0) return false;
-    if (buffer_.size() + bytes.size() > kBufferBytes && !flush()) return false;
-    if (bytes.size() >= kBufferBytes) {
-        if (!writeAll(fd_, bytes)) fail(errno);
-        return failure_.empty();
-    }
-    buffer_.append(bytes);
-    return true;
+    if (fd_ < 0) out_.fail(EEXIST);
 }
 
 std::string OutputFile::checkName(struct stat& st, bool& exists) const {
@@ -300,16 +302,16 @@ std::string OutputFile::place(bool replacing) {
 }
 
 std::string OutputFile::commit() {
-    if (fd_ < 0 && failure_.empty()) failure_ = writeReason(EBADF);
-    flush();
+    if (fd_ < 0 && out_.failure.empty()) out_.failure = writeReason(EBADF);
+    out_.flush(fd_);
     struct stat existing {};
     bool exists = false;
-    if (failure_.empty()) failure_ = checkName(existing, exists);
-    if (failure_.empty() && exists && ::fchmod(fd_, existing.st_mode & 07777) != 0) fail(errno);
-    if (failure_.empty()) failure_ = place(exists);
-    if (fd_ >= 0 && ::close(fd_) != 0 && failure_.empty()) fail(errno);
+    if (out_.failure.empty()) out_.failure = checkName(existing, exists);
+    if (out_.failure.empty() && exists && ::fchmod(fd_, existing.st_mode & 07777) != 0) out_.fail(errno);
+    if (out_.failure.empty()) out_.failure = place(exists);
+    if (fd_ >= 0 && ::close(fd_) != 0 && out_.failure.empty()) out_.fail(errno);
     fd_ = -1;
-    return failure_;
+    return out_.failure;
 }
 
 StagingFile::StagingFile(const std::string& path) {
@@ -317,13 +319,13 @@ StagingFile::StagingFile(const std::string& path) {
     fd_ = ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd_ >= 0) return;
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-        failure_ = writeReason(errno);
+        out_.failure = writeReason(errno);
         return;
     }
     // Made under a name and unnamed at once, with the signals held in between.
     const int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) {
-        failure_ = writeReason(errno);
+        out_.failure = writeReason(errno);
         return;
     }
     for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
@@ -333,7 +335,7 @@ StagingFile::StagingFile(const std::string& path) {
         if (fd_ >= 0) ::unlinkat(dir, scratch.c_str(), 0);
         else if (errno != EEXIST) break;
     }
-    if (fd_ < 0) failure_ = writeReason(errno);
+    if (fd_ < 0) out_.failure = writeReason(errno);
     ::close(dir);
 }
 
@@ -341,33 +343,21 @@ StagingFile::~StagingFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool StagingFile::flush() {
-    if (!failure_.empty() || fd_ < 0) return false;
-    if (!writeAll(fd_, buffer_)) failure_ = writeReason(errno);
-    buffer_.clear();
-    return failure_.empty();
-}
-
-bool StagingFile::write(std::string_view bytes) {
-    if (!failure_.empty() || fd_ < 0) return false;
-    if (buffer_.size() + bytes.size() > kBufferBytes && !flush()) return false;
-    buffer_.append(bytes);
-    return true;
-}
+bool StagingFile::write(std::string_view bytes) { return out_.write(fd_, bytes); }
 
 bool StagingFile::rewind() {
-    if (!flush()) return false;
-    if (::lseek(fd_, 0, SEEK_SET) != 0) failure_ = writeReason(errno);
-    return failure_.empty();
+    if (!out_.flush(fd_)) return false;
+    if (::lseek(fd_, 0, SEEK_SET) != 0) out_.failure = writeReason(errno);
+    return out_.failure.empty();
 }
 
 long StagingFile::read(char* buffer, std::size_t size) {
-    if (!failure_.empty() || fd_ < 0) return -1;
+    if (!out_.failure.empty() || fd_ < 0) return -1;
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, size);
         if (n >= 0) return static_cast<long>(n);
         if (errno == EINTR) continue;
-        failure_ = writeReason(errno);
+        out_.failure = writeReason(errno);
         return -1;
     }
 }

@@ -37,6 +37,23 @@ private:
 // Why a write failed, in a few German words: "Datenträger voll", "keine Berechtigung".
 std::string_view writeReason(int error);
 
+// Bytes gathered and written to a descriptor in large pieces, and the first failure
+// in words: how both kinds of file below write.
+class PendingWrites {
+public:
+    // False once anything has failed; later bytes are dropped.
+    bool write(int fd, std::string_view bytes);
+    // Writes out what is gathered.
+    bool flush(int fd);
+    // Keeps the first failure.
+    void fail(int error);
+
+    std::string failure;  // empty while everything went well
+
+private:
+    std::string buffer_;
+};
+
 class OutputFile {
 public:
     // A file that is to become `name` in the directory open at `directory`, which
@@ -54,19 +71,14 @@ public:
     // the name left as it was.
     std::string commit();
 
-    // The file so far, for reading back what was staged in it (the page's rows).
-    int descriptor() const { return fd_; }
-
     // Why path could not be taken now, as commit would say it; empty when it could.
     // Lets a run refuse an output before it does the work for it.
     static std::string refusal(const std::string& path, const OutputGuard& guard);
 
 private:
     void open();
-    bool flush();
     std::string checkName(struct stat& existing, bool& exists) const;
     std::string place(bool replacing);
-    void fail(int error);
 
     int directory_ = -1;
     bool ownsDirectory_ = false;
@@ -76,8 +88,7 @@ private:
     bool unnamed_ = false;  // O_TMPFILE: nothing to remove
     std::string scratch_;   // otherwise the hidden name it is written under
     int slot_ = -1;         // where the scratch name waits for removal on a signal
-    std::string failure_;
-    std::string buffer_;
+    PendingWrites out_;
 };
 
 // A file that is staged and read back but never named: the page's rows, kept next
@@ -96,13 +107,11 @@ public:
     // The next bytes into buffer; 0 at the end, -1 on a failure.
     long read(char* buffer, std::size_t size);
     // Why it failed, when it did.
-    const std::string& failure() const { return failure_; }
+    const std::string& failure() const { return out_.failure; }
 
 private:
-    bool flush();
     int fd_ = -1;
-    std::string failure_;
-    std::string buffer_;
+    PendingWrites out_;
 };
 
 // On SIGINT, SIGTERM and SIGHUP first removes the scratch files being written (where
