@@ -129,7 +129,7 @@ bool ArchiveExtras::finish(const std::vector<std::string>& columns, const Output
     if (lawsFile_) {
         if (options_.joined) lawsFile_->write(lawsLine("Gesamt", joinedLaws));
         if (const std::string why = lawsFile_->commit(); !why.empty()) {
-            errors.push_back("Gesetze nicht geschrieben (" + why + "): " + options_.lawsPath);
+            errors.push_back(notWritten("Gesetze", why, options_.lawsPath));
             written = false;
         }
         lawsFile_.reset();
@@ -145,7 +145,7 @@ bool ArchiveExtras::finish(const std::vector<std::string>& columns, const Output
             OutputFile file(options_.summaryPath, guard);
             file.write(csv);
             if (const std::string why = file.commit(); !why.empty()) {
-                errors.push_back("Zusammenfassung nicht geschrieben (" + why + "): " + options_.summaryPath);
+                errors.push_back(notWritten("Zusammenfassung", why, options_.summaryPath));
                 written = false;
             }
         }
@@ -177,7 +177,7 @@ bool ArchiveExtras::finish(const std::vector<std::string>& columns, const Output
         overview.joinedSteps = joined_.steps();
         overview.files = summary_.files();
         if (const std::string why = page_->write(overview, guard); !why.empty()) {
-            errors.push_back("Seite nicht geschrieben (" + why + "): " + options_.htmlPath);
+            errors.push_back(notWritten("Seite", why, options_.htmlPath));
             written = false;
         }
     }

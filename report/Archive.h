@@ -22,6 +22,12 @@ namespace kalvor {
 
 class HtmlPage;
 
+// What the report says of an output it could not write: "Seite nicht geschrieben
+// (Datenträger voll): bericht.html".
+inline std::string notWritten(std::string_view what, std::string_view why, std::string_view path) {
+    return std::string(what) + " nicht geschrieben (" + std::string(why) + "): " + std::string(path);
+}
+
 struct ArchiveOptions {
     EvenChance chance = EvenChance::RedBlack;  // --chance
     std::string summaryPath;                   // --summary: empty for none, "-" standard output

@@ -73,7 +73,7 @@ Line replay(const Target& target, const std::string& chartDirectory, const Chart
         } else {
             line.chartFailed = true;
             if (!report.note.empty()) report.note += ' ';
-            report.note += "Diagramm nicht geschrieben (" + why + "): " + path;
+            report.note += notWritten("Diagramm", why, path);
         }
     } catch (const std::exception& e) {
         report.note = std::string("Fehler bei der Auswertung: ") + e.what();
@@ -120,14 +120,24 @@ bool samePlace(const std::string& a, const std::string& b) {
     return left == std::filesystem::weakly_canonical(std::filesystem::absolute(b), ec) && !ec;
 }
 
+// The files a run writes besides its lines, by option and by name; "-" for the
+// summary is standard output.
+struct OutputOption {
+    std::string_view option, noun;
+    const std::string* path;
+};
+std::array<OutputOption, 3> outputFiles(const ReportOptions& options) {
+    return {{{"--summary", "Zusammenfassung", &options.archive.summaryPath},
+             {"--html", "Seite", &options.archive.htmlPath},
+             {"--laws", "Gesetze", &options.archive.lawsPath}}};
+}
+
 // Two outputs on one path would leave only the one written last.
 std::string sharedOutput(const ReportOptions& options) {
     std::vector<std::pair<std::string_view, const std::string*>> outputs;
     if (!options.chartDirectory.empty()) outputs.emplace_back("--chart", &options.chartDirectory);
-    if (!options.archive.summaryPath.empty() && options.archive.summaryPath != "-")
-        outputs.emplace_back("--summary", &options.archive.summaryPath);
-    if (!options.archive.htmlPath.empty()) outputs.emplace_back("--html", &options.archive.htmlPath);
-    if (!options.archive.lawsPath.empty()) outputs.emplace_back("--laws", &options.archive.lawsPath);
+    for (const OutputOption& o : outputFiles(options))
+        if (!o.path->empty() && *o.path != "-") outputs.emplace_back(o.option, o.path);
     for (size_t i = 0; i < outputs.size(); ++i)
         for (size_t j = i + 1; j < outputs.size(); ++j)
             if (samePlace(*outputs[i].second, *outputs[j].second))
@@ -169,21 +179,20 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     LocalFileSystem disk;
     // Counted first only where a count or the inputs are needed.
     Survey survey;
-    const bool outputFiles = withCharts || !options.archive.summaryPath.empty() || !options.archive.htmlPath.empty() ||
-                             !options.archive.lawsPath.empty();
-    if (outputFiles || options.progress) survey = surveyTargets(options.paths, disk);
+    const auto files = outputFiles(options);
+    const bool writesFiles =
+        withCharts || std::any_of(files.begin(), files.end(), [](const OutputOption& o) { return !o.path->empty(); });
+    if (writesFiles || options.progress) survey = surveyTargets(options.paths, disk);
     // No output replaces an input or the files standard output and error go to.
     OutputGuard guard;
     for (const FileId& id : survey.inputs) guard.protect(id);
     guard.protectDescriptor(1);
     guard.protectDescriptor(2);
     // An output that cannot be taken is told before the work for it is done.
-    for (const auto& [what, path] :
-         {std::pair{"Zusammenfassung", &options.archive.summaryPath}, std::pair{"Seite", &options.archive.htmlPath},
-          std::pair{"Gesetze", &options.archive.lawsPath}}) {
-        if (path->empty() || *path == "-") continue;
-        if (const std::string why = OutputFile::refusal(*path, guard); !why.empty()) {
-            notice(err, std::string(what) + " nicht geschrieben (" + why + "): " + *path);
+    for (const OutputOption& o : outputFiles(options)) {
+        if (o.path->empty() || *o.path == "-") continue;
+        if (const std::string why = OutputFile::refusal(*o.path, guard); !why.empty()) {
+            notice(err, notWritten(o.noun, why, *o.path));
             return kOutputError;
         }
     }
